@@ -1,0 +1,16 @@
+#ifndef QTDIRSETTING_H
+#define QTDIRSETTING_H
+
+#include <QString>
+
+class QSettings;
+
+// The Qt kit folder used when the configuration holds none.
+QString defaultQtDir();
+
+// Reads the Qt kit folder from /QTDIR/PATH, as UTF-8. A missing or empty value is
+// replaced by the default, which is also written back to the store; a value
+// that is present is returned as read and the store is left untouched.
+QString qtDirFromSettings(QSettings &settings);
+
+#endif // QTDIRSETTING_H

@@ -1,0 +1,39 @@
+#include "deployrequest.h"
+
+AppPathParts splitAppPath(const QString &path)
+{
+    AppPathParts parts;
+    parts.path = path;
+    parts.file = path.section(QLatin1Char('/'), -1, -1);
+    parts.baseName = parts.file.section(QLatin1Char('.'), 0, 0);
+    parts.dir = path.left(path.lastIndexOf(QLatin1Char('/')));
+    return parts;
+}
+
+QString deployToolIn(const QString &qtDir)
+{
+    return qtDir + QLatin1String("/bin/windeployqt.exe");
+}
+
+QStringList qmlDirArguments(const QString &qmlDir)
+{
+    return {QStringLiteral("--qmldir"), qmlDir};
+}
+
+QStringList deployArguments(const QString &appPath, const QStringList &qmlArgs,
+                            const DeployOptions &options)
+{
+    QStringList args{appPath};
+    // An empty "--qmldir" would make the tool skip its own QML detection.
+    if (options.qml && qmlArgs.size() == 2 && !qmlArgs.at(1).isEmpty())
+        args << qmlArgs.at(0) << qmlArgs.at(1);
+    if (options.noWebKit)
+        args << QStringLiteral("--no-webkit2");
+    if (options.noD3dCompiler)
+        args << QStringLiteral("--no-system-d3d-compiler");
+    if (options.release)
+        args << QStringLiteral("--release");
+    if (options.noCompilerRuntime)
+        args << QStringLiteral("--no-compiler-runtime");
+    return args;
+}

@@ -1,0 +1,67 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include "about/about.h"
+#include "mainwindow/deployrequest.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+class MyProcess;
+
+namespace Ui {
+class MainWindow;
+}
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void setQtDir(const QString &dir);
+    QString toolPath() const;
+
+    // The request operations behind the dialogs and the Run button.
+    void chooseApplication(const QString &path);
+    void updateQmlDir(const QString &text);
+    const QStringList &buildArguments(const DeployOptions &options);
+
+signals:
+    void StartProcess();
+
+private slots:
+    void on_toolButton_clicked();
+    void on_Run_clicked();
+    void Command_out(QString output);
+    void on_qmldir_textChanged(const QString &arg1);
+    void ProcessFinished(int code);
+    void on_TB_qmldir_clicked();
+    void on_CB_QML_toggled(bool checked);
+    void on_OpenDir_clicked();
+    void on_Btn_clear_clicked();
+    void on_action_triggered();
+    void on_AppPath_textChanged(const QString &arg1);
+    void on_actionQTDIR_triggered();
+
+private:
+    QString toolPathFromEnvironment() const;
+
+    Ui::MainWindow *ui;
+    QString qmlDir;
+    QString appPath;
+    QString appDir;
+    QString appFile;
+    QString appBaseName;
+    QString qtDir;
+    MyProcess *worker = nullptr;
+    About aboutDialog;
+    QString deployToolPath;
+    QStringList deployArgs;
+    QStringList qmlArgs;
+};
+
+#endif // MAINWINDOW_H

@@ -1,0 +1,8 @@
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        std::printf("%s\n", argv[i]);
+    return 0;
+}

@@ -1,0 +1,53 @@
+#ifndef MYPROCESS_H
+#define MYPROCESS_H
+
+#include "runoutcome.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+class QWidget;
+
+// Runs the deployment tool in its own thread while the caller waits for it.
+class MyProcess : public QThread
+{
+    Q_OBJECT
+
+public:
+    explicit MyProcess(QWidget *window);
+    ~MyProcess() override;
+
+    void setCommand(const QString &program, const QStringList &arguments);
+
+    // How the last run ended; valid once startProcess() has returned.
+    RunOutcome outcome() const;
+
+    // How long a run may take before the tool is stopped. Tests shorten it.
+    void setTimeLimit(int msecs);
+
+signals:
+    void CommandOutput(QString output);
+    void finished(int code);
+    void processFinished(int code);
+
+public slots:
+    void readOut();
+    void errorOut();
+    void errorDisplay(QProcess::ProcessError error);
+    void startProcess();
+
+protected:
+    void run() override;
+
+private:
+    QProcess *process;
+    QString lastOutput;
+    QString program;
+    QStringList arguments;
+    RunOutcome lastOutcome;
+    int timeLimit = 30000;
+};
+
+#endif // MYPROCESS_H

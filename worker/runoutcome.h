@@ -1,0 +1,24 @@
+#ifndef RUNOUTCOME_H
+#define RUNOUTCOME_H
+
+#include <QProcess>
+#include <QString>
+
+// How one run of the deployment tool ended. Filled in the worker's thread and
+// read by the GUI thread once the run has returned, so it needs no lock.
+struct RunOutcome
+{
+    bool started = false;
+    bool timedOut = false;
+    QProcess::ExitStatus exitStatus = QProcess::NormalExit;
+    int exitCode = 0;
+    QString errorString;   // why the tool could not be started
+    QString standardError; // what the tool wrote to standard error
+
+    bool succeeded() const
+    {
+        return started && !timedOut && exitStatus == QProcess::NormalExit && exitCode == 0;
+    }
+};
+
+#endif // RUNOUTCOME_H
