@@ -1,14 +1,33 @@
 #include "myprocess.h"
 
-// Placeholder until the runner lands.
+#include <QDebug>
+
+namespace {
+
+// The tool writes UTF-8; as with a C string, its text ends at the first zero byte.
+QString toolText(const QByteArray &bytes)
+{
+    const int end = bytes.indexOf('\0');
+    return QString::fromUtf8(end < 0 ? bytes : bytes.left(end));
+}
+
+} // namespace
+
 MyProcess::MyProcess(QWidget *window)
     : QThread(nullptr), process(new QProcess)
 {
     Q_UNUSED(window);
+    // The process is driven only from run(), so it must live in that thread.
+    process->moveToThread(this);
+    process->setProcessChannelMode(QProcess::SeparateChannels);
+    process->setReadChannel(QProcess::StandardOutput);
 }
 
 MyProcess::~MyProcess()
 {
+    // A run in progress kills its tool at the time limit at the latest, so
+    // this wait ends; afterwards the process is closed and nothing runs on.
+    wait();
     delete process;
 }
 
@@ -28,8 +47,60 @@ void MyProcess::setTimeLimit(int msecs)
     timeLimit = msecs;
 }
 
-void MyProcess::readOut() {}
-void MyProcess::errorOut() {}
-void MyProcess::errorDisplay(QProcess::ProcessError) {}
-void MyProcess::startProcess() {}
-void MyProcess::run() {}
+void MyProcess::readOut()
+{
+    lastOutput = toolText(process->readAllStandardOutput());
+    emit CommandOutput(lastOutput);
+}
+
+void MyProcess::errorOut()
+{
+    qDebug() << "MyProcess::errorOut";
+}
+
+void MyProcess::errorDisplay(QProcess::ProcessError error)
+{
+    qDebug() << error << "MyProcess::errorDisplay";
+}
+
+void MyProcess::startProcess()
+{
+    start(QThread::InheritPriority);
+    wait();
+}
+
+void MyProcess::run()
+{
+    lastOutcome = RunOutcome();
+    process->start(program, arguments, QIODevice::ReadWrite);
+
+    if (process->waitForFinished(timeLimit)) {
+        lastOutcome.started = true;
+        readOut();
+        keepEnd();
+        lastOutcome.output = lastOutput;
+        qDebug() << "exitStatus---->" << process->exitStatus();
+        qDebug() << "exitCode---->" << process->exitCode();
+        emit processFinished(0);
+    } else if (process->state() == QProcess::NotRunning) {
+        // Missing or not executable: the start failed before any waiting.
+        lastOutcome.errorString = process->errorString();
+    } else {
+        // Stop the tool rather than leave it running behind the user's back,
+        // and reap it so that the next run starts with a free process.
+        lastOutcome.started = true;
+        lastOutcome.timedOut = true;
+        process->kill();
+        process->waitForFinished();
+        keepEnd();
+        lastOutcome.output = toolText(process->readAllStandardOutput());
+    }
+    process->close();
+}
+
+void MyProcess::keepEnd()
+{
+    lastOutcome.exitStatus = process->exitStatus();
+    lastOutcome.exitCode = process->exitCode();
+    lastOutcome.standardError = toolText(process->readAllStandardError());
+}

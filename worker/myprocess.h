@@ -42,6 +42,9 @@ protected:
     void run() override;
 
 private:
+    // Copies the exit status, exit code and standard error into lastOutcome.
+    void keepEnd();
+
     QProcess *process;
     QString lastOutput;
     QString program;
