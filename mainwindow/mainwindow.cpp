@@ -3,8 +3,15 @@
 
 #include "worker/myprocess.h"
 
+#include <QDebug>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QProcessEnvironment>
 #include <QRegExp>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), aboutDialog(nullptr)
@@ -12,6 +19,18 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     deployToolPath = toolPathFromEnvironment();
     worker = new MyProcess(this);
+    ui->textBrowser->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
+    ui->Run->setEnabled(false);
+
+    connect(worker, &MyProcess::CommandOutput, this, &MainWindow::Command_out,
+            Qt::QueuedConnection);
+    connect(worker, qOverload<int>(&MyProcess::finished), this, &MainWindow::ProcessFinished,
+            Qt::DirectConnection);
+    // Direct, so that a run blocks the GUI thread until the tool has ended.
+    connect(this, &MainWindow::StartProcess, worker, &MyProcess::startProcess,
+            Qt::DirectConnection);
+    connect(worker, &MyProcess::processFinished, this, &MainWindow::ProcessFinished,
+            Qt::QueuedConnection);
 }
 
 MainWindow::~MainWindow()
@@ -47,6 +66,10 @@ void MainWindow::chooseApplication(const QString &path)
     appFile = parts.file;
     appBaseName = parts.baseName;
     appDir = parts.dir;
+
+    ui->AppPath->setText(appDir);
+    ui->appName->setText(appBaseName);
+    ui->Run->setEnabled(true);
 }
 
 void MainWindow::updateQmlDir(const QString &text)
@@ -61,18 +84,144 @@ const QStringList &MainWindow::buildArguments(const DeployOptions &options)
     return deployArgs;
 }
 
-void MainWindow::on_toolButton_clicked() {}
-void MainWindow::on_Run_clicked() {}
-void MainWindow::Command_out(QString) {}
+void MainWindow::setRunTimeLimit(int msecs)
+{
+    worker->setTimeLimit(msecs);
+}
+
+void MainWindow::on_toolButton_clicked()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("Save File"),
+                                                      QStringLiteral("/home/test.exe"),
+                                                      tr("APP (*.exe *.EXE)"));
+    chooseApplication(path);
+}
+
+void MainWindow::on_Run_clicked()
+{
+    ui->Run->setEnabled(false);
+
+    DeployOptions options;
+    options.qml = ui->CB_QML->isChecked();
+    options.noWebKit = ui->CB_WebKit->isChecked();
+    options.noD3dCompiler = ui->CB_3D->isChecked();
+    options.release = ui->CB_Release->isChecked();
+    options.noCompilerRuntime = ui->CB_Runtime->isChecked();
+    buildArguments(options);
+
+    worker->setCommand(deployToolPath, deployArgs);
+    emit StartProcess();
+    ui->reserve_temp->setText(deployToolPath);
+
+    // A completed run reports back through the queued signals; one that never
+    // started or was stopped sends nothing, so it is shown from here.
+    const RunOutcome outcome = worker->outcome();
+    if (!outcome.started || outcome.timedOut) {
+        ui->textBrowser->setPlainText(outcome.output);
+        showRunEnd(outcome);
+    }
+}
+
+void MainWindow::Command_out(QString output)
+{
+    // The tool's output is plain text, even where a line looks like markup.
+    ui->textBrowser->setPlainText(output);
+}
+
 void MainWindow::on_qmldir_textChanged(const QString &arg1)
 {
+    qDebug() << arg1;
     updateQmlDir(arg1);
 }
-void MainWindow::ProcessFinished(int) {}
-void MainWindow::on_TB_qmldir_clicked() {}
-void MainWindow::on_CB_QML_toggled(bool) {}
-void MainWindow::on_OpenDir_clicked() {}
-void MainWindow::on_Btn_clear_clicked() {}
-void MainWindow::on_action_triggered() {}
-void MainWindow::on_AppPath_textChanged(const QString &) {}
-void MainWindow::on_actionQTDIR_triggered() {}
+
+void MainWindow::ProcessFinished(int code)
+{
+    if (code != 0) {
+        qDebug() << "MainWindow::ProcessFinished" << "--->CrashExit";
+        return;
+    }
+    worker->quit();
+    worker->wait();
+    showRunEnd(worker->outcome());
+}
+
+void MainWindow::on_TB_qmldir_clicked()
+{
+    qmlDir = QFileDialog::getExistingDirectory(
+        this, tr("Open Directory"), QStringLiteral("/home"),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    qDebug() << qmlDir;
+    ui->qmldir->setText(qmlDir);
+}
+
+void MainWindow::on_CB_QML_toggled(bool checked)
+{
+    ui->qmldir->setEnabled(checked);
+    ui->TB_qmldir->setEnabled(checked);
+}
+
+void MainWindow::on_OpenDir_clicked()
+{
+    // A local path, not a URL: folder names such as "C#" or "50%" are common.
+    if (!appDir.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(appDir));
+}
+
+void MainWindow::on_Btn_clear_clicked()
+{
+    ui->textBrowser->clear();
+}
+
+void MainWindow::on_action_triggered()
+{
+    aboutDialog.show();
+}
+
+void MainWindow::on_AppPath_textChanged(const QString &arg1)
+{
+    Q_UNUSED(arg1);
+    ui->Run->setEnabled(true);
+}
+
+void MainWindow::on_actionQTDIR_triggered()
+{
+    QMessageBox::information(this, QStringLiteral("QTDIR说明"),
+                             QStringLiteral("本文件夹下的conf目录conf.ini文件修改QTDIR"),
+                             QMessageBox::Yes, QMessageBox::Yes);
+}
+
+void MainWindow::showRunEnd(const RunOutcome &outcome)
+{
+    ui->Run->setEnabled(true);
+    const bool succeeded = outcome.succeeded();
+    if (!succeeded && !outcome.standardError.isEmpty())
+        appendParagraph(outcome.standardError);
+    for (int i = 0; i < 4; ++i)
+        appendParagraph(QStringLiteral("\n"));
+    appendParagraph(succeeded ? QStringLiteral("Sucessed!") : failureLine(outcome));
+    ui->textBrowser->moveCursor(QTextCursor::End);
+    ui->OpenDir->setEnabled(true);
+}
+
+QString MainWindow::failureLine(const RunOutcome &outcome) const
+{
+    if (!outcome.started)
+        return QStringLiteral("Failed! Cannot start %1: %2").arg(deployToolPath, outcome.errorString);
+    if (outcome.timedOut)
+        return QStringLiteral(
+            "Failed! The deployment tool did not finish within 30 seconds and was stopped.");
+    if (outcome.exitStatus == QProcess::CrashExit)
+        return QStringLiteral("Failed! The deployment tool crashed.");
+    return QStringLiteral("Failed! The deployment tool exited with code %1.").arg(outcome.exitCode);
+}
+
+// Like QTextEdit::append(), but never takes the text for markup.
+void MainWindow::appendParagraph(const QString &text)
+{
+    QTextDocument *document = ui->textBrowser->document();
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    if (!document->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(text);
+}

@@ -3,6 +3,7 @@
 
 #include "about/about.h"
 #include "mainwindow/deployrequest.h"
+#include "worker/runoutcome.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -30,6 +31,9 @@ public:
     void updateQmlDir(const QString &text);
     const QStringList &buildArguments(const DeployOptions &options);
 
+    // How long a run may take before the tool is stopped; tests shorten it.
+    void setRunTimeLimit(int msecs);
+
 signals:
     void StartProcess();
 
@@ -49,6 +53,9 @@ private slots:
 
 private:
     QString toolPathFromEnvironment() const;
+    void showRunEnd(const RunOutcome &outcome);
+    QString failureLine(const RunOutcome &outcome) const;
+    void appendParagraph(const QString &text);
 
     Ui::MainWindow *ui;
     QString qmlDir;

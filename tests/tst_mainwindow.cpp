@@ -1,0 +1,513 @@
+#include "mainwindow/mainwindow.h"
+#include "testkit.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <functional>
+
+namespace {
+
+const char successTail[] = "\n\n\n\n\n\n\n\n\nSucessed!";
+
+// Runs `handle` on the next modal dialog once the caller's code has opened it.
+void whenModalOpens(std::function<void(QWidget *)> handle)
+{
+    QTimer::singleShot(0, [handle]() {
+        QWidget *modal = nullptr;
+        QElapsedTimer timer;
+        timer.start();
+        while (!(modal = QApplication::activeModalWidget()) && timer.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QVERIFY2(modal, "no modal dialog opened");
+        handle(modal);
+    });
+}
+
+// Types a path into a Qt file dialog and accepts it, as a user would.
+void answerFileDialog(const QString &path)
+{
+    whenModalOpens([path](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(edit);
+        edit->setText(path);
+        // done() returns what was typed even where accept() would refuse a
+        // path that does not exist.
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+    });
+}
+
+void cancelFileDialog()
+{
+    whenModalOpens([](QWidget *modal) {
+        QVERIFY(qobject_cast<QFileDialog *>(modal));
+        static_cast<QDialog *>(modal)->reject();
+    });
+}
+
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void openUrl(const QUrl &url) { urls << url; }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startState();
+    void chooseExecutable_data();
+    void chooseExecutable();
+    void qmlOption_enablesAndDisablesItsField();
+    void qmlFolderDialog_fillsTheField();
+    void qmlField_typedKeyByKeyReachesTheTool();
+    void run_passesTheTickedOptions_data();
+    void run_passesTheTickedOptions();
+    void run_reportsFailures_data();
+    void run_reportsFailures();
+    void run_showsOutputVerbatim_data();
+    void run_showsOutputVerbatim();
+    void run_replacesAStaleReportWhenTheToolIsMissing();
+    void run_stopsAToolThatHangs();
+    void appendedLines_matchQTextEditAppend();
+    void clearButton_emptiesThePane();
+    void processFinishedWithNonZero_logsAndKeepsRunDisabled();
+    void openDir_opensTheApplicationFolder_data();
+    void openDir_opensTheApplicationFolder();
+    void qtdirNote_showsOneYesButton();
+    void aboutDialog_showsOnceAndClosesWithExit();
+
+private:
+    template<typename T>
+    T *widget(const char *name) const
+    {
+        return window->findChild<T *>(QLatin1String(name));
+    }
+    QString pane() const { return widget<QTextBrowser>("textBrowser")->toPlainText(); }
+    void chooseExecutable(const QString &path);
+    void clickRunAndWait();
+
+    FakeQtKit *kit = nullptr;
+    MainWindow *window = nullptr;
+};
+
+void TestMainWindow::init()
+{
+    for (const char *name : {"STANDIN_STDOUT", "STANDIN_STDERR", "STANDIN_EXIT_CODE",
+                             "STANDIN_CRASH", "STANDIN_SLEEP_MS"})
+        qunsetenv(name);
+    kit = new FakeQtKit;
+    QVERIFY(kit->isValid());
+    window = new MainWindow;
+    window->setQtDir(kit->qtDir());
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+}
+
+void TestMainWindow::cleanup()
+{
+    delete window;
+    window = nullptr;
+    delete kit;
+    kit = nullptr;
+}
+
+void TestMainWindow::chooseExecutable(const QString &path)
+{
+    answerFileDialog(path);
+    QTest::mouseClick(widget<QToolButton>("toolButton"), Qt::LeftButton);
+}
+
+void TestMainWindow::clickRunAndWait()
+{
+    auto *run = widget<QPushButton>("Run");
+    QVERIFY(run->isEnabled());
+    QTest::mouseClick(run, Qt::LeftButton);
+    QTRY_VERIFY(run->isEnabled());
+}
+
+void TestMainWindow::startState()
+{
+    QVERIFY(!widget<QPushButton>("Run")->isEnabled());
+    QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
+    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+        QVERIFY2(widget<QCheckBox>(name)->isChecked(), name);
+    QVERIFY(widget<QLineEdit>("AppPath")->text().isEmpty());
+    QVERIFY(widget<QLineEdit>("AppPath")->isReadOnly());
+    QVERIFY(pane().isEmpty());
+    QCOMPARE(widget<QLabel>("appName")->text(), QStringLiteral("Not Select App"));
+}
+
+void TestMainWindow::chooseExecutable_data()
+{
+    QTest::addColumn<QString>("path"); // null: the dialog is cancelled
+    QTest::addColumn<QString>("shownDir");
+    QTest::addColumn<QString>("shownName");
+
+    QTest::newRow("a chosen file shows its folder and base name")
+        << "/tmp/work/out/demo.app.exe" << "/tmp/work/out" << "demo";
+    QTest::newRow("odd characters in folder and name are shown as chosen")
+        << "/tmp/C# 50% & co/-my app.exe" << "/tmp/C# 50% & co" << "-my app";
+    QTest::newRow("cancelling empties the folder and the name")
+        << QString() << "" << "";
+}
+
+void TestMainWindow::chooseExecutable()
+{
+    QFETCH(QString, path);
+    if (path.isNull()) {
+        cancelFileDialog();
+        QTest::mouseClick(widget<QToolButton>("toolButton"), Qt::LeftButton);
+    } else {
+        chooseExecutable(path);
+    }
+    QTEST(widget<QLineEdit>("AppPath")->text(), "shownDir");
+    QTEST(widget<QLabel>("appName")->text(), "shownName");
+    // Even a cancelled choice makes Run usable.
+    QVERIFY(widget<QPushButton>("Run")->isEnabled());
+}
+
+void TestMainWindow::qmlOption_enablesAndDisablesItsField()
+{
+    auto *option = widget<QCheckBox>("CB_QML");
+    auto *field = widget<QLineEdit>("qmldir");
+    auto *button = widget<QToolButton>("TB_qmldir");
+    QTest::keyClicks(field, QStringLiteral("C:/qml"));
+
+    QTest::mouseClick(option, Qt::LeftButton);
+    QVERIFY(!option->isChecked());
+    QVERIFY(!field->isEnabled());
+    QVERIFY(!button->isEnabled());
+
+    QTest::mouseClick(option, Qt::LeftButton);
+    QVERIFY(field->isEnabled());
+    QVERIFY(button->isEnabled());
+    QCOMPARE(field->text(), QStringLiteral("C:/qml"));
+}
+
+void TestMainWindow::qmlFolderDialog_fillsTheField()
+{
+    QTemporaryDir qml;
+    QVERIFY(qml.isValid());
+    whenModalOpens([&qml](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Open Directory"));
+        QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(qml.path());
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+    });
+    QTest::mouseClick(widget<QToolButton>("TB_qmldir"), Qt::LeftButton);
+    QCOMPARE(widget<QLineEdit>("qmldir")->text(), qml.path());
+
+    // Cancelling the dialog empties the field again.
+    cancelFileDialog();
+    QTest::mouseClick(widget<QToolButton>("TB_qmldir"), Qt::LeftButton);
+    QCOMPARE(widget<QLineEdit>("qmldir")->text(), QString());
+}
+
+void TestMainWindow::qmlField_typedKeyByKeyReachesTheTool()
+{
+    chooseExecutable(QStringLiteral("/tmp/x/y.exe"));
+    auto *field = widget<QLineEdit>("qmldir");
+    QTest::keyClicks(field, QStringLiteral("C:/q"));
+    for (const char *name : {"CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+        widget<QCheckBox>(name)->setChecked(false);
+
+    clickRunAndWait();
+    QCOMPARE(pane(), QStringLiteral("/tmp/x/y.exe\n--qmldir\nC:/q\n") + successTail);
+
+    // An emptied field passes no "--qmldir" at all.
+    field->clear();
+    clickRunAndWait();
+    QCOMPARE(pane(), QStringLiteral("/tmp/x/y.exe\n") + successTail);
+}
+
+void TestMainWindow::run_passesTheTickedOptions_data()
+{
+    QTest::addColumn<QStringList>("unticked");
+    QTest::addColumn<QString>("qmlDir");
+    QTest::addColumn<QStringList>("expectedArguments");
+
+    const QString app = QStringLiteral("/tmp/build/demo.exe");
+    QTest::newRow("every option, in the tool's order")
+        << QStringList() << "/src/qml"
+        << QStringList{app, "--qmldir", "/src/qml", "--no-webkit2", "--no-system-d3d-compiler",
+                       "--release", "--no-compiler-runtime"};
+    QTest::newRow("only Release")
+        << QStringList{"CB_QML", "CB_WebKit", "CB_Runtime", "CB_3D"} << "/src/qml"
+        << QStringList{app, "--release"};
+    QTest::newRow("QML ticked but its field never edited")
+        << QStringList{"CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"} << QString()
+        << QStringList{app};
+    QTest::newRow("a QML folder with spaces stays one argument")
+        << QStringList{"CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"} << "/src/my qml #2"
+        << QStringList{app, "--qmldir", "/src/my qml #2"};
+}
+
+void TestMainWindow::run_passesTheTickedOptions()
+{
+    QFETCH(QStringList, unticked);
+    QFETCH(QString, qmlDir);
+    QFETCH(QStringList, expectedArguments);
+
+    chooseExecutable(expectedArguments.first());
+    if (!qmlDir.isNull())
+        QTest::keyClicks(widget<QLineEdit>("qmldir"), qmlDir);
+    for (const QString &name : unticked)
+        QTest::mouseClick(window->findChild<QCheckBox *>(name), Qt::LeftButton);
+
+    clickRunAndWait();
+    QCOMPARE(pane(), expectedArguments.join(QLatin1Char('\n')) + QLatin1Char('\n') + successTail);
+    QCOMPARE(widget<QPushButton>("reserve_temp")->text(), kit->toolPath());
+    QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
+}
+
+void TestMainWindow::run_reportsFailures_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("expectedPane");
+
+    QTest::newRow("a non-zero exit code")
+        << QByteArray("STANDIN_EXIT_CODE") << QByteArray("3")
+        << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 3.");
+    QTest::newRow("exit code 255")
+        << QByteArray("STANDIN_EXIT_CODE") << QByteArray("255")
+        << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 255.");
+    QTest::newRow("a crash")
+        << QByteArray("STANDIN_CRASH") << QByteArray("1")
+        << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool crashed.");
+}
+
+void TestMainWindow::run_reportsFailures()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+        widget<QCheckBox>(name)->setChecked(false);
+    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    qputenv(variable.constData(), value);
+
+    clickRunAndWait();
+    QTEST(pane(), "expectedPane");
+    QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
+
+    // The next run works at once.
+    qunsetenv(variable.constData());
+    clickRunAndWait();
+    QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\n") + successTail);
+}
+
+void TestMainWindow::run_showsOutputVerbatim_data()
+{
+    QTest::addColumn<QByteArray>("standardOutput");
+    QTest::addColumn<QByteArray>("standardError");
+    QTest::addColumn<QByteArray>("exitCode");
+    QTest::addColumn<QString>("expectedPane");
+
+    QTest::newRow("markup on standard output is shown as typed")
+        << QByteArray("<b>Updating</b> <i>Qt5Core.dll</i>\n<h1>&amp;</h1>\n") << QByteArray()
+        << QByteArray("0")
+        << QStringLiteral("\n<b>Updating</b> <i>Qt5Core.dll</i>\n<h1>&amp;</h1>\n") + successTail;
+    QTest::newRow("standard error of a failed run is shown, as typed")
+        << QByteArray("Scanning\n") << QByteArray("<font color=red>Error:</font> no Qt\n")
+        << QByteArray("1")
+        << QStringLiteral("\nScanning\n\n<font color=red>Error:</font> no Qt\n\n\n\n\n\n\n\n\n\n"
+                          "Failed! The deployment tool exited with code 1.");
+    QTest::newRow("standard error of a successful run is not shown")
+        << QByteArray("done\n") << QByteArray("Warning: something\n") << QByteArray("0")
+        << QStringLiteral("\ndone\n") + successTail;
+}
+
+void TestMainWindow::run_showsOutputVerbatim()
+{
+    QFETCH(QByteArray, standardOutput);
+    QFETCH(QByteArray, standardError);
+    QFETCH(QByteArray, exitCode);
+    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+        widget<QCheckBox>(name)->setChecked(false);
+    // No application chosen: the tool gets one empty argument, which it echoes
+    // as an empty line; the pane starts with the tool's own text then.
+    widget<QPushButton>("Run")->setEnabled(true);
+    qputenv("STANDIN_STDOUT", standardOutput);
+    qputenv("STANDIN_STDERR", standardError);
+    qputenv("STANDIN_EXIT_CODE", exitCode);
+
+    clickRunAndWait();
+    QTEST(pane(), "expectedPane");
+}
+
+void TestMainWindow::run_replacesAStaleReportWhenTheToolIsMissing()
+{
+    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    clickRunAndWait();
+    QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
+
+    const QString missingKit = kit->qtDir() + QStringLiteral("/nowhere");
+    window->setQtDir(missingKit);
+    clickRunAndWait();
+
+    const QString tool = missingKit + QStringLiteral("/bin/windeployqt.exe");
+    QVERIFY2(pane().startsWith(QStringLiteral("\n\n\n\n\n\n\n\nFailed! Cannot start ") + tool + ": "),
+             qPrintable(pane()));
+    QVERIFY(pane().length() > tool.length() + 40); // the framework's reason follows
+    QCOMPARE(widget<QPushButton>("reserve_temp")->text(), tool);
+}
+
+void TestMainWindow::run_stopsAToolThatHangs()
+{
+    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+        widget<QCheckBox>(name)->setChecked(false);
+    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    window->setRunTimeLimit(500);
+    qputenv("STANDIN_STDOUT", "Scanning /tmp/a.exe\n");
+    qputenv("STANDIN_SLEEP_MS", "20000");
+
+    clickRunAndWait();
+    // What the tool printed before it was stopped stays visible above the line.
+    QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\nScanning /tmp/a.exe\n\n\n\n\n\n\n\n\n\n"
+                                    "Failed! The deployment tool did not finish within 30 "
+                                    "seconds and was stopped."));
+
+    qunsetenv("STANDIN_SLEEP_MS");
+    qunsetenv("STANDIN_STDOUT");
+    clickRunAndWait();
+    QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\n") + successTail);
+}
+
+void TestMainWindow::appendedLines_matchQTextEditAppend()
+{
+    // The window appends its closing lines without rich-text detection; the
+    // blank lines it leaves must still be exactly those QTextEdit::append
+    // leaves after the same output.
+    QTextBrowser reference;
+    reference.setPlainText(QStringLiteral("/a\nb\n"));
+    for (int i = 0; i < 4; ++i)
+        reference.append(QStringLiteral("\n"));
+    reference.append(QStringLiteral("Sucessed!"));
+
+    qputenv("STANDIN_STDOUT", "b\n");
+    chooseExecutable(QStringLiteral("/a"));
+    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+        widget<QCheckBox>(name)->setChecked(false);
+    clickRunAndWait();
+    QCOMPARE(pane(), reference.toPlainText());
+}
+
+void TestMainWindow::clearButton_emptiesThePane()
+{
+    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    clickRunAndWait();
+    QVERIFY(!pane().isEmpty());
+    QTest::mouseClick(widget<QPushButton>("Btn_clear"), Qt::LeftButton);
+    QVERIFY(pane().isEmpty());
+}
+
+void TestMainWindow::processFinishedWithNonZero_logsAndKeepsRunDisabled()
+{
+    QTest::ignoreMessage(QtDebugMsg, "MainWindow::ProcessFinished --->CrashExit");
+    QVERIFY(QMetaObject::invokeMethod(window, "ProcessFinished", Q_ARG(int, 1)));
+    QVERIFY(!widget<QPushButton>("Run")->isEnabled());
+    QVERIFY(pane().isEmpty());
+}
+
+void TestMainWindow::openDir_opensTheApplicationFolder_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("expectedPath");
+
+    QTest::newRow("a plain folder") << "/tmp/out/app.exe" << "/tmp/out";
+    QTest::newRow("a folder named like a URL fragment and escape")
+        << "/tmp/C#/50%20 off?/app.exe" << "/tmp/C#/50%20 off?";
+    QTest::newRow("no folder opens nothing") << QString() << QString();
+}
+
+void TestMainWindow::openDir_opensTheApplicationFolder()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, expectedPath);
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "openUrl");
+
+    if (chosen.isNull())
+        cancelFileDialog();
+    else
+        answerFileDialog(chosen);
+    QTest::mouseClick(widget<QToolButton>("toolButton"), Qt::LeftButton);
+    QTest::mouseClick(widget<QPushButton>("OpenDir"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    if (expectedPath.isNull()) {
+        QVERIFY(recorder.urls.isEmpty());
+    } else {
+        QCOMPARE(recorder.urls.size(), 1);
+        QCOMPARE(recorder.urls.first().toLocalFile(), expectedPath);
+    }
+}
+
+void TestMainWindow::qtdirNote_showsOneYesButton()
+{
+    bool seen = false;
+    whenModalOpens([&seen](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QStringLiteral("QTDIR说明"));
+        QCOMPARE(box->text(), QStringLiteral("本文件夹下的conf目录conf.ini文件修改QTDIR"));
+        QCOMPARE(box->icon(), QMessageBox::Information);
+        QCOMPARE(box->buttons().size(), 1);
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+        seen = true;
+        QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+    });
+    widget<QAction>("actionQTDIR")->trigger();
+    QVERIFY(seen);
+}
+
+void TestMainWindow::aboutDialog_showsOnceAndClosesWithExit()
+{
+    auto aboutDialogs = []() {
+        QList<QWidget *> found;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("About"))
+                found << w;
+        }
+        return found;
+    };
+    QCOMPARE(aboutDialogs().size(), 1);
+    QWidget *about = aboutDialogs().first();
+    QVERIFY(!about->isVisible());
+    QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(!about->parentWidget());
+
+    auto *action = widget<QAction>("action");
+    action->trigger();
+    QVERIFY(about->isVisible());
+    QVERIFY(!about->isModal());
+    action->trigger();
+    QCOMPARE(aboutDialogs().size(), 1);
+    QVERIFY(about->isVisible());
+
+    QTest::mouseClick(about->findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);
+    QVERIFY(!about->isVisible());
+
+    action->trigger();
+    QVERIFY(about->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(about));
+    QTest::keyClick(about, Qt::Key_Escape);
+    QVERIFY(!about->isVisible());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
