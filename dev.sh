@@ -29,7 +29,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# CMAKE_ARGS adds options, e.g. CMAKE_ARGS=-DTREVALO_SANITIZE=ON.
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CMAKE_ARGS:-}
 cmake --build "$build_dir" --parallel "$(nproc)"
 
 case "$command" in

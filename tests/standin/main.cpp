@@ -146,7 +146,8 @@ int main(int argc, char *argv[])
 
     if (!variable("STANDIN_CRASH").empty()) {
         // A real fault rather than abort(), which on Windows is a normal exit with code 3.
-        int *volatile nowhere = nullptr;
+        // The store is volatile too, or an optimising compiler drops it.
+        volatile int *volatile nowhere = nullptr;
         *nowhere = 1;
     }
     return static_cast<int>(number("STANDIN_EXIT_CODE"));
