@@ -1,0 +1,372 @@
+// Measures what the window costs on top of the deployment tool. Every case is
+// timed against a baseline measured in the same run on the same machine, and
+// reported as a ratio to it, because absolute times drift between runs.
+//
+// Without arguments the program runs every case and prints one table; with
+// --short it runs fewer repetitions. Each side of each case runs in a fresh
+// process of its own (this program, started with --case and --side), so that
+// the peak memory figures do not mix; that process checks its result first,
+// then prints one "ms <value>" line per measured repetition and a final
+// "peak_mb <value>" line.
+
+#include "mainwindow/mainwindow.h"
+#include "testkit.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#if defined(Q_OS_WIN)
+#include <windows.h>
+// psapi.h needs the types of windows.h.
+#include <psapi.h>
+#elif defined(Q_OS_LINUX)
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+const char appPath[] = "/tmp/trevalo-bench/demo.exe";
+const char successTail[] = "\n\n\n\n\n\n\n\n\nSucessed!";
+
+struct Case
+{
+    const char *name;
+    const char *title;
+    qint64 floodBytes;
+    int repetitions;
+    int shortRepetitions;
+    // Start-up is measured once per process: the first window of a process is
+    // the one a user waits for.
+    bool freshProcessEachTime;
+};
+
+const Case cases[] = {
+    {"run", "Run, one line of output", 0, 21, 5, false},
+    {"output-1mb", "Run, 1 MB of output", 1 << 20, 9, 3, false},
+    {"output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false},
+    {"startup", "Start-up until exposed", 0, 15, 3, true},
+};
+
+const Case *findCase(const QString &name)
+{
+    for (const Case &c : cases) {
+        if (name == QLatin1String(c.name))
+            return &c;
+    }
+    return nullptr;
+}
+
+// Peak resident memory of this process in MB, or a negative value where the
+// platform call is not wired up.
+double peakMemoryMb()
+{
+#if defined(Q_OS_WIN)
+    PROCESS_MEMORY_COUNTERS counters;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return counters.PeakWorkingSetSize / (1024.0 * 1024.0);
+    return -1;
+#elif defined(Q_OS_LINUX)
+    rusage usage;
+    if (getrusage(RUSAGE_SELF, &usage) == 0)
+        return usage.ru_maxrss / 1024.0; // kilobytes on Linux
+    return -1;
+#else
+    return -1;
+#endif
+}
+
+[[noreturn]] void fail(const QString &what)
+{
+    std::fprintf(stderr, "check failed: %s\n", qPrintable(what));
+    std::exit(1);
+}
+
+bool waitUntil(const std::function<bool()> &done)
+{
+    QElapsedTimer deadline;
+    deadline.start();
+    while (!done()) {
+        if (deadline.elapsed() > 120000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    return true;
+}
+
+void showAndWaitExposed(QWidget *window)
+{
+    window->show();
+    if (!waitUntil([window]() { return window->windowHandle()->isExposed(); }))
+        fail(QStringLiteral("the window was never exposed"));
+}
+
+double msecsSince(const QElapsedTimer &timer)
+{
+    return timer.nsecsElapsed() / 1e6;
+}
+
+QByteArray sha1(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+}
+
+// The baseline of a run: the stand-in started, waited for and read with a bare
+// QProcess; when a view is given, the text is also shown in it.
+QString bareRun(const QString &tool, QTextBrowser *view)
+{
+    QProcess process;
+    process.start(tool, {QString::fromLatin1(appPath)});
+    if (!process.waitForFinished(-1) || process.exitCode() != 0)
+        fail(QStringLiteral("the bare run of the stand-in failed"));
+    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    if (view) {
+        view->setPlainText(text);
+        // Lets the view handle what it posted, as the window's run does below.
+        QCoreApplication::processEvents();
+    }
+    return text;
+}
+
+// The window as the user has it just before clicking Run: application chosen,
+// options unticked so that the tool's echo is the application path only.
+class WindowRun
+{
+public:
+    explicit WindowRun(const QString &qtDir)
+    {
+        window.setQtDir(qtDir);
+        for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+            window.findChild<QCheckBox *>(QLatin1String(name))->setChecked(false);
+        showAndWaitExposed(&window);
+        window.chooseApplication(QString::fromLatin1(appPath));
+        run = window.findChild<QPushButton *>(QStringLiteral("Run"));
+        pane = window.findChild<QTextBrowser *>(QStringLiteral("textBrowser"));
+    }
+
+    // Clicks Run and returns once the window has shown the end of the run.
+    double once()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(run, Qt::LeftButton);
+        if (!waitUntil([this]() { return run->isEnabled(); }))
+            fail(QStringLiteral("Run was not enabled again"));
+        QCoreApplication::processEvents();
+        return msecsSince(timer);
+    }
+
+    QString shownText() const { return pane->toPlainText(); }
+
+private:
+    MainWindow window;
+    QPushButton *run = nullptr;
+    QTextBrowser *pane = nullptr;
+};
+
+QList<double> measureRun(const Case &c, bool ours, int repetitions)
+{
+    FakeQtKit kit;
+    if (!kit.isValid())
+        fail(QStringLiteral("cannot set up the stand-in Qt kit"));
+    if (c.floodBytes > 0)
+        qputenv("STANDIN_FLOOD_STDOUT", QByteArray::number(c.floodBytes));
+    const bool large = c.floodBytes > 0;
+    const QString oneLine = QString::fromLatin1(appPath) + QLatin1Char('\n');
+
+    QList<double> times;
+    if (ours) {
+        // Only a digest of the expected text is kept, so that this side's
+        // peak memory holds no copy the window does not hold itself.
+        const QByteArray expected = sha1(bareRun(kit.toolPath(), nullptr).toUtf8());
+        WindowRun window(kit.qtDir());
+        window.once();
+        const QString shown = window.shownText();
+        if (!shown.endsWith(QLatin1String(successTail)))
+            fail(QStringLiteral("the window does not end with the success line"));
+        const QString output = shown.chopped(int(qstrlen(successTail)));
+        if (large ? sha1(output.toUtf8()) != expected : output != oneLine)
+            fail(QStringLiteral("the window does not show the tool's output"));
+        for (int i = 0; i < repetitions; ++i)
+            times << window.once();
+        return times;
+    }
+
+    QMainWindow holder;
+    QTextBrowser *view = nullptr;
+    if (large) {
+        view = new QTextBrowser(&holder);
+        holder.setCentralWidget(view);
+        holder.resize(838, 659); // the size of the main window's form
+        showAndWaitExposed(&holder);
+    }
+    const QString text = bareRun(kit.toolPath(), view);
+    if (large ? !text.startsWith(oneLine + QLatin1String("Updating Qt5Core.dll.\n"))
+                    || view->toPlainText() != text
+              : text != oneLine)
+        fail(QStringLiteral("the bare run did not read the tool's output"));
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        bareRun(kit.toolPath(), view);
+        times << msecsSince(timer);
+    }
+    return times;
+}
+
+double measureStartup(bool ours)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QMainWindow *window;
+    if (ours) {
+        window = new MainWindow;
+    } else {
+        window = new QMainWindow;
+        window->setCentralWidget(new QLabel(QStringLiteral("Trevalo"), window));
+        window->resize(838, 659);
+    }
+    showAndWaitExposed(window);
+    const double time = msecsSince(timer);
+    if (ours && !window->findChild<QPushButton *>(QStringLiteral("Run")))
+        fail(QStringLiteral("the window has no Run button"));
+    delete window;
+    return time;
+}
+
+// One side of one case, in this process.
+int measureSide(const Case &c, bool ours, int repetitions)
+{
+    const QList<double> times = c.freshProcessEachTime ? QList<double>{measureStartup(ours)}
+                                                       : measureRun(c, ours, repetitions);
+    for (double time : times)
+        std::printf("ms %.3f\n", time);
+    std::printf("peak_mb %.1f\n", peakMemoryMb());
+    return 0;
+}
+
+struct Sample
+{
+    QList<double> times;
+    double peakMb = -1;
+};
+
+// Runs one side of a case in a fresh process and adds what it measured.
+void runSide(const Case &c, const char *side, int repetitions, Sample *sample)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--case"), QLatin1String(c.name), QStringLiteral("--side"),
+                 QLatin1String(side), QStringLiteral("--repetitions"),
+                 QString::number(repetitions)});
+    if (!child.waitForFinished(600000) || child.exitStatus() != QProcess::NormalExit
+        || child.exitCode() != 0) {
+        std::fprintf(stderr, "%s, %s: the measurement failed\n%s\n", c.name, side,
+                     child.readAllStandardError().constData());
+        std::exit(1);
+    }
+    const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("ms "))
+            sample->times << line.mid(3).toDouble();
+        else if (line.startsWith("peak_mb "))
+            sample->peakMb = std::max(sample->peakMb, line.mid(8).toDouble());
+    }
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const int n = values.size();
+    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+}
+
+QString megabytes(double mb)
+{
+    return mb < 0 ? QStringLiteral("n/a") : QString::number(mb, 'f', 0) + QStringLiteral(" MB");
+}
+
+int runAll(bool shortMode)
+{
+    std::printf("Trevalo benchmark, Qt %s, %s mode; medians of each side, every side in its "
+                "own process\n\n",
+                qVersion(), shortMode ? "short" : "full");
+    std::printf("| Case | Repetitions | Ours | Baseline | Ratio | Goal | Peak memory, ours / "
+                "baseline |\n|---|---|---|---|---|---|---|\n");
+    std::fflush(stdout);
+    for (const Case &c : cases) {
+        const int repetitions = shortMode ? c.shortRepetitions : c.repetitions;
+        if (repetitions == 0) {
+            std::printf("| %s | skipped in short mode | | | | | |\n", c.title);
+            continue;
+        }
+        Sample ours;
+        Sample baseline;
+        if (c.freshProcessEachTime) {
+            for (int i = 0; i < repetitions; ++i) {
+                runSide(c, "baseline", 1, &baseline);
+                runSide(c, "ours", 1, &ours);
+            }
+        } else {
+            runSide(c, "baseline", repetitions, &baseline);
+            runSide(c, "ours", repetitions, &ours);
+        }
+        const double oursMs = median(ours.times);
+        const double baselineMs = median(baseline.times);
+        const double ratio = oursMs / baselineMs;
+        QString goal;
+        if (c.freshProcessEachTime)
+            goal = QStringLiteral("ours < 150 ms: %1").arg(oursMs < 150 ? "met" : "missed");
+        else if (c.floodBytes > 0)
+            goal = QStringLiteral("≤ 1.5: %1").arg(ratio <= 1.5 ? "met" : "missed");
+        else
+            goal = QStringLiteral("≤ 1.25: %1").arg(ratio <= 1.25 ? "met" : "missed");
+        std::printf("| %s | %d | %.1f ms | %.1f ms | %.2f | %s | %s / %s |\n", c.title,
+                    repetitions, oursMs, baselineMs, ratio, qPrintable(goal),
+                    qPrintable(megabytes(ours.peakMb)), qPrintable(megabytes(baseline.peakMb)));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The figures are offscreen figures: no display is needed, none can disturb
+    // them, and the processes started for each side inherit the setting.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption shortOption(QStringLiteral("short"),
+                                         QStringLiteral("Fewer repetitions, for CI."));
+    const QCommandLineOption caseOption(QStringLiteral("case"),
+                                        QStringLiteral("Measure one case in this process."),
+                                        QStringLiteral("name"));
+    const QCommandLineOption sideOption(QStringLiteral("side"),
+                                        QStringLiteral("ours or baseline."),
+                                        QStringLiteral("side"));
+    const QCommandLineOption repetitionsOption(QStringLiteral("repetitions"),
+                                               QStringLiteral("Timed repetitions."),
+                                               QStringLiteral("count"), QStringLiteral("1"));
+    parser.addOptions({shortOption, caseOption, sideOption, repetitionsOption});
+    parser.addHelpOption();
+    parser.process(app);
+
+    if (!parser.isSet(caseOption))
+        return runAll(parser.isSet(shortOption)
+                      || !qEnvironmentVariableIsEmpty("TREVALO_BENCH_SHORT"));
+
+    const Case *c = findCase(parser.value(caseOption));
+    const QString side = parser.value(sideOption);
+    if (!c || (side != QLatin1String("ours") && side != QLatin1String("baseline"))) {
+        std::fprintf(stderr, "unknown case or side\n");
+        return 2;
+    }
+    return measureSide(*c, side == QLatin1String("ours"),
+                       parser.value(repetitionsOption).toInt());
+}
