@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProcessEnvironment>
 #include <QRegExp>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
@@ -21,6 +22,16 @@ MainWindow::MainWindow(QWidget *parent)
     worker = new MyProcess(this);
     ui->textBrowser->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
     ui->Run->setEnabled(false);
+
+    // Like a console, the pane keeps the end of a run's report in view when
+    // the text rewraps later (the tool path shown after a run can widen the
+    // bottom row), until the user scrolls it.
+    QScrollBar *scrollBar = ui->textBrowser->verticalScrollBar();
+    connect(scrollBar, &QScrollBar::rangeChanged, this, [this, scrollBar]() {
+        if (paneFollowsEnd)
+            scrollBar->setValue(scrollBar->maximum());
+    });
+    connect(scrollBar, &QScrollBar::actionTriggered, this, [this]() { paneFollowsEnd = false; });
 
     connect(worker, &MyProcess::CommandOutput, this, &MainWindow::Command_out,
             Qt::QueuedConnection);
@@ -100,6 +111,7 @@ void MainWindow::on_toolButton_clicked()
 void MainWindow::on_Run_clicked()
 {
     ui->Run->setEnabled(false);
+    paneFollowsEnd = false;
 
     DeployOptions options;
     options.qml = ui->CB_QML->isChecked();
@@ -194,12 +206,20 @@ void MainWindow::showRunEnd(const RunOutcome &outcome)
 {
     ui->Run->setEnabled(true);
     const bool succeeded = outcome.succeeded();
+    // One edit for all closing lines, so that the view lays a long output out
+    // once rather than once per line.
+    QTextCursor edit(ui->textBrowser->document());
+    edit.beginEditBlock();
     if (!succeeded && !outcome.standardError.isEmpty())
         appendParagraph(outcome.standardError);
     for (int i = 0; i < 4; ++i)
         appendParagraph(QStringLiteral("\n"));
     appendParagraph(succeeded ? QStringLiteral("Sucessed!") : failureLine(outcome));
+    edit.endEditBlock();
     ui->textBrowser->moveCursor(QTextCursor::End);
+    QScrollBar *scrollBar = ui->textBrowser->verticalScrollBar();
+    scrollBar->setValue(scrollBar->maximum());
+    paneFollowsEnd = true;
     ui->OpenDir->setEnabled(true);
 }
 

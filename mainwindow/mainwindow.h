@@ -69,6 +69,7 @@ private:
     QString deployToolPath;
     QStringList deployArgs;
     QStringList qmlArgs;
+    bool paneFollowsEnd = false;
 };
 
 #endif // MAINWINDOW_H

@@ -82,6 +82,7 @@ private slots:
     void run_stopsAToolThatHangs();
     void appendedLines_matchQTextEditAppend();
     void clearButton_emptiesThePane();
+    void run_scrollsThePaneToTheEnd();
     void processFinishedWithNonZero_logsAndKeepsRunDisabled();
     void openDir_opensTheApplicationFolder_data();
     void openDir_opensTheApplicationFolder();
@@ -404,6 +405,29 @@ void TestMainWindow::appendedLines_matchQTextEditAppend()
         widget<QCheckBox>(name)->setChecked(false);
     clickRunAndWait();
     QCOMPARE(pane(), reference.toPlainText());
+}
+
+void TestMainWindow::run_scrollsThePaneToTheEnd()
+{
+    QByteArray lines;
+    for (int i = 0; i < 200; ++i)
+        lines += "Updating Qt5Core.dll and a long tail that wraps in the narrow pane " + QByteArray::number(i) + '\n';
+    qputenv("STANDIN_STDOUT", lines);
+    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    clickRunAndWait();
+
+    // The last line is in view once the layout has settled.
+    auto *browser = widget<QTextBrowser>("textBrowser");
+    QVERIFY(browser->verticalScrollBar()->maximum() > 0);
+    QVERIFY(browser->textCursor().atEnd());
+    QTRY_VERIFY(browser->viewport()->rect().contains(browser->cursorRect()));
+    QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
+
+    // It stays in view when a narrower pane rewraps the text.
+    const int oldWidth = browser->width();
+    window->resize(window->width() - 200, window->height());
+    QTRY_VERIFY(browser->width() < oldWidth);
+    QTRY_VERIFY(browser->viewport()->rect().contains(browser->cursorRect()));
 }
 
 void TestMainWindow::clearButton_emptiesThePane()
