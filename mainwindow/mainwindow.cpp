@@ -14,6 +14,57 @@
 #include <QTextDocument>
 #include <QUrl>
 
+namespace {
+
+// The pane lays out all the text above the end it scrolls to, which takes
+// minutes once a tool prints tens of megabytes; the end of a long report is
+// what tells how the run went.
+const int shownTextLimit = 1024 * 1024;
+
+// A line is laid out in a time that grows with the square of its length when
+// it has nowhere to wrap (binary junk, say): a megabyte in one line would
+// freeze the window for many minutes.
+const int longestShownLine = 4096;
+
+QString withLongLinesBroken(const QString &text)
+{
+    QString result;
+    result.reserve(text.size() + text.size() / longestShownLine);
+    int from = 0;
+    while (from < text.size()) {
+        int end = text.indexOf(QLatin1Char('\n'), from);
+        if (end < 0)
+            end = text.size();
+        for (int piece = from; piece < end; piece += longestShownLine) {
+            if (piece > from)
+                result += QLatin1Char('\n');
+            result += text.midRef(piece, qMin(longestShownLine, end - piece));
+        }
+        if (end < text.size())
+            result += QLatin1Char('\n');
+        from = end + 1;
+    }
+    return result;
+}
+
+// The text as the pane shows it: of a longer text only the last
+// shownTextLimit characters, from a line break on, below a note; lines longer
+// than longestShownLine broken in pieces.
+QString shownPart(const QString &text)
+{
+    if (text.size() <= shownTextLimit)
+        return withLongLinesBroken(text);
+    int start = text.size() - shownTextLimit;
+    const int lineBreak = text.indexOf(QLatin1Char('\n'), start - 1);
+    if (lineBreak >= 0 && lineBreak + 1 < text.size())
+        start = lineBreak + 1;
+    return QStringLiteral("[... the first %1 characters of this output are not shown ...]\n")
+                   .arg(start)
+            + withLongLinesBroken(text.mid(start));
+}
+
+} // namespace
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), aboutDialog(nullptr)
 {
@@ -129,7 +180,7 @@ void MainWindow::on_Run_clicked()
     // started or was stopped sends nothing, so it is shown from here.
     const RunOutcome outcome = worker->outcome();
     if (!outcome.started || outcome.timedOut) {
-        ui->textBrowser->setPlainText(outcome.output);
+        ui->textBrowser->setPlainText(shownPart(outcome.output));
         showRunEnd(outcome);
     }
 }
@@ -137,7 +188,7 @@ void MainWindow::on_Run_clicked()
 void MainWindow::Command_out(QString output)
 {
     // The tool's output is plain text, even where a line looks like markup.
-    ui->textBrowser->setPlainText(output);
+    ui->textBrowser->setPlainText(shownPart(output));
 }
 
 void MainWindow::on_qmldir_textChanged(const QString &arg1)
@@ -211,7 +262,7 @@ void MainWindow::showRunEnd(const RunOutcome &outcome)
     QTextCursor edit(ui->textBrowser->document());
     edit.beginEditBlock();
     if (!succeeded && !outcome.standardError.isEmpty())
-        appendParagraph(outcome.standardError);
+        appendParagraph(shownPart(outcome.standardError));
     for (int i = 0; i < 4; ++i)
         appendParagraph(QStringLiteral("\n"));
     appendParagraph(succeeded ? QStringLiteral("Sucessed!") : failureLine(outcome));

@@ -78,6 +78,8 @@ private slots:
     void run_reportsFailures();
     void run_showsOutputVerbatim_data();
     void run_showsOutputVerbatim();
+    void run_showsTheEndOfAHugeReport_data();
+    void run_showsTheEndOfAHugeReport();
     void run_replacesAStaleReportWhenTheToolIsMissing();
     void run_stopsAToolThatHangs();
     void appendedLines_matchQTextEditAppend();
@@ -105,8 +107,8 @@ private:
 
 void TestMainWindow::init()
 {
-    for (const char *name : {"STANDIN_STDOUT", "STANDIN_STDERR", "STANDIN_EXIT_CODE",
-                             "STANDIN_CRASH", "STANDIN_SLEEP_MS"})
+    for (const char *name : {"STANDIN_STDOUT", "STANDIN_STDOUT_FILE", "STANDIN_STDERR",
+                             "STANDIN_EXIT_CODE", "STANDIN_CRASH", "STANDIN_SLEEP_MS"})
         qunsetenv(name);
     kit = new FakeQtKit;
     QVERIFY(kit->isValid());
@@ -348,6 +350,72 @@ void TestMainWindow::run_showsOutputVerbatim()
 
     clickRunAndWait();
     QTEST(pane(), "expectedPane");
+}
+
+void TestMainWindow::run_showsTheEndOfAHugeReport_data()
+{
+    QTest::addColumn<QByteArray>("output"); // after the echoed "/tmp/a.exe" line
+    QTest::addColumn<QString>("expectedPane");
+
+    const int limit = 1024 * 1024;
+    const QString echo = QStringLiteral("/tmp/a.exe\n");
+
+    // 32-character lines: the last 32768 of them fill the pane's megabyte.
+    QByteArray lines;
+    QString lastLines;
+    for (int i = 0; i < 40000; ++i) {
+        const QByteArray line = "line " + QByteArray::number(i).rightJustified(26, '0') + '\n';
+        lines += line;
+        if (i >= 40000 - 32768)
+            lastLines += QString::fromLatin1(line);
+    }
+    QTest::newRow("a longer report shows its last megabyte of whole lines")
+        << lines
+        << QStringLiteral("[... the first %1 characters of this output are not shown ...]\n")
+                        .arg(echo.size() + 7232 * 32)
+                + lastLines + successTail;
+
+    // Whole 32-character lines and one of 21 fill the megabyte exactly.
+    const QByteArray fits = lines.left(32767 * 32) + QByteArray(20, 'x') + '\n';
+    QTest::newRow("a report of exactly a megabyte is shown whole")
+        << fits << echo + QString::fromLatin1(fits) + successTail;
+
+    // A line with nowhere to wrap is shown in pieces, so that laying it out
+    // does not freeze the window.
+    QTest::newRow("a long unbroken line is shown in pieces of 4096 characters")
+        << QByteArray(10000, 'z') + "\nend\n"
+        << echo + QString(4096, QLatin1Char('z')) + QLatin1Char('\n')
+                + QString(4096, QLatin1Char('z')) + QLatin1Char('\n')
+                + QString(1808, QLatin1Char('z')) + QStringLiteral("\nend\n") + successTail;
+
+    QString cutLine;
+    for (int i = 0; i < limit; i += 4096)
+        cutLine += QString(qMin(4096, limit - i), QLatin1Char('y')) + QLatin1Char('\n');
+    cutLine.chop(1);
+    QTest::newRow("a single line longer than a megabyte is cut inside")
+        << QByteArray(limit + 100, 'y')
+        << QStringLiteral("[... the first %1 characters of this output are not shown ...]\n")
+                        .arg(echo.size() + 100)
+                + cutLine + successTail;
+}
+
+void TestMainWindow::run_showsTheEndOfAHugeReport()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QString, expectedPane);
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    QCOMPARE(file.write(output), qint64(output.size()));
+    file.close();
+    qputenv("STANDIN_STDOUT_FILE", QFile::encodeName(file.fileName()));
+    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+        widget<QCheckBox>(name)->setChecked(false);
+    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+
+    clickRunAndWait();
+    qunsetenv("STANDIN_STDOUT_FILE");
+    // Not QCOMPARE: a failure would print megabytes.
+    QVERIFY(pane() == expectedPane);
 }
 
 void TestMainWindow::run_replacesAStaleReportWhenTheToolIsMissing()
