@@ -1,8 +1,7 @@
 #include "about.h"
 #include "ui_about.h"
 
-About::About(QWidget *parent)
-    : QDialog(parent), ui(new Ui::About)
+About::About(QWidget *parent) : QDialog(parent), ui(new Ui::About)
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);

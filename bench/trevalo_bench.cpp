@@ -46,10 +46,10 @@ struct Case
 };
 
 const Case cases[] = {
-    {"run", "Run, one line of output", 0, 21, 5, false},
-    {"output-1mb", "Run, 1 MB of output", 1 << 20, 9, 3, false},
-    {"output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false},
-    {"startup", "Start-up until exposed", 0, 15, 3, true},
+    { "run", "Run, one line of output", 0, 21, 5, false },
+    { "output-1mb", "Run, 1 MB of output", 1 << 20, 9, 3, false },
+    { "output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false },
+    { "startup", "Start-up until exposed", 0, 15, 3, true },
 };
 
 const Case *findCase(const QString &name)
@@ -115,7 +115,7 @@ double msecsSince(const QElapsedTimer &timer)
 QString bareRun(const QString &tool, QTextBrowser *view)
 {
     QProcess process;
-    process.start(tool, {QString::fromLatin1(appPath)});
+    process.start(tool, { QString::fromLatin1(appPath) });
     if (!process.waitForFinished(-1) || process.exitCode() != 0)
         fail(QStringLiteral("the bare run of the stand-in failed"));
     const QString text = QString::fromUtf8(process.readAllStandardOutput());
@@ -135,7 +135,7 @@ public:
     explicit WindowRun(const QString &qtDir)
     {
         window.setQtDir(qtDir);
-        for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+        for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
             window.findChild<QCheckBox *>(QLatin1String(name))->setChecked(false);
         showAndWaitExposed(&window);
         window.chooseApplication(QString::fromLatin1(appPath));
@@ -216,7 +216,7 @@ QList<double> measureRun(const Case &c, bool ours, int repetitions)
     }
     const QString text = bareRun(kit.toolPath(), view);
     if (large ? !text.startsWith(oneLine + QLatin1String("Updating Qt5Core.dll.\n"))
-                    || view->toPlainText() != text
+                        || view->toPlainText() != text
               : text != oneLine)
         fail(QStringLiteral("the bare run did not read the tool's output"));
     for (int i = 0; i < repetitions; ++i) {
@@ -251,7 +251,7 @@ double measureStartup(bool ours)
 // One side of one case, in this process.
 int measureSide(const Case &c, bool ours, int repetitions)
 {
-    const QList<double> times = c.freshProcessEachTime ? QList<double>{measureStartup(ours)}
+    const QList<double> times = c.freshProcessEachTime ? QList<double> { measureStartup(ours) }
                                                        : measureRun(c, ours, repetitions);
     for (double time : times)
         std::printf("ms %.3f\n", time);
@@ -270,9 +270,8 @@ void runSide(const Case &c, const char *side, int repetitions, Sample *sample)
 {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--case"), QLatin1String(c.name), QStringLiteral("--side"),
-                 QLatin1String(side), QStringLiteral("--repetitions"),
-                 QString::number(repetitions)});
+                { QStringLiteral("--case"), QLatin1String(c.name), QStringLiteral("--side"),
+                  QLatin1String(side), QStringLiteral("--repetitions"), QString::number(repetitions) });
     if (!child.waitForFinished(600000) || child.exitStatus() != QProcess::NormalExit
         || child.exitCode() != 0) {
         std::fprintf(stderr, "%s, %s: the measurement failed\n%s\n", c.name, side,
@@ -335,9 +334,9 @@ int runAll(bool shortMode)
             goal = QStringLiteral("≤ 1.5: %1").arg(ratio <= 1.5 ? "met" : "missed");
         else
             goal = QStringLiteral("≤ 1.25: %1").arg(ratio <= 1.25 ? "met" : "missed");
-        std::printf("| %s | %d | %.1f ms | %.1f ms | %.2f | %s | %s / %s |\n", c.title,
-                    repetitions, oursMs, baselineMs, ratio, qPrintable(goal),
-                    qPrintable(megabytes(ours.peakMb)), qPrintable(megabytes(baseline.peakMb)));
+        std::printf("| %s | %d | %.1f ms | %.1f ms | %.2f | %s | %s / %s |\n", c.title, repetitions,
+                    oursMs, baselineMs, ratio, qPrintable(goal), qPrintable(megabytes(ours.peakMb)),
+                    qPrintable(megabytes(baseline.peakMb)));
         std::fflush(stdout);
     }
     return 0;
@@ -357,19 +356,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption caseOption(QStringLiteral("case"),
                                         QStringLiteral("Measure one case in this process."),
                                         QStringLiteral("name"));
-    const QCommandLineOption sideOption(QStringLiteral("side"),
-                                        QStringLiteral("ours or baseline."),
+    const QCommandLineOption sideOption(QStringLiteral("side"), QStringLiteral("ours or baseline."),
                                         QStringLiteral("side"));
     const QCommandLineOption repetitionsOption(QStringLiteral("repetitions"),
                                                QStringLiteral("Timed repetitions."),
                                                QStringLiteral("count"), QStringLiteral("1"));
-    parser.addOptions({shortOption, caseOption, sideOption, repetitionsOption});
+    parser.addOptions({ shortOption, caseOption, sideOption, repetitionsOption });
     parser.addHelpOption();
     parser.process(app);
 
     if (!parser.isSet(caseOption))
-        return runAll(parser.isSet(shortOption)
-                      || !qEnvironmentVariableIsEmpty("TREVALO_BENCH_SHORT"));
+        return runAll(parser.isSet(shortOption) || !qEnvironmentVariableIsEmpty("TREVALO_BENCH_SHORT"));
 
     const Case *c = findCase(parser.value(caseOption));
     const QString side = parser.value(sideOption);
@@ -377,6 +374,5 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "unknown case or side\n");
         return 2;
     }
-    return measureSide(*c, side == QLatin1String("ours"),
-                       parser.value(repetitionsOption).toInt());
+    return measureSide(*c, side == QLatin1String("ours"), parser.value(repetitionsOption).toInt());
 }

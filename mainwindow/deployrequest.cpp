@@ -17,13 +17,13 @@ QString deployToolIn(const QString &qtDir)
 
 QStringList qmlDirArguments(const QString &qmlDir)
 {
-    return {QStringLiteral("--qmldir"), qmlDir};
+    return { QStringLiteral("--qmldir"), qmlDir };
 }
 
 QStringList deployArguments(const QString &appPath, const QStringList &qmlArgs,
                             const DeployOptions &options)
 {
-    QStringList args{appPath};
+    QStringList args { appPath };
     // An empty "--qmldir" would make the tool skip its own QML detection.
     if (options.qml && qmlArgs.size() == 2 && !qmlArgs.at(1).isEmpty())
         args << qmlArgs.at(0) << qmlArgs.at(1);

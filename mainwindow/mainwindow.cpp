@@ -58,8 +58,7 @@ QString shownPart(const QString &text)
     const int lineBreak = text.indexOf(QLatin1Char('\n'), start - 1);
     if (lineBreak >= 0 && lineBreak + 1 < text.size())
         start = lineBreak + 1;
-    return QStringLiteral("[... the first %1 characters of this output are not shown ...]\n")
-                   .arg(start)
+    return QStringLiteral("[... the first %1 characters of this output are not shown ...]\n").arg(start)
             + withLongLinesBroken(text.mid(start));
 }
 
@@ -84,13 +83,11 @@ MainWindow::MainWindow(QWidget *parent)
     });
     connect(scrollBar, &QScrollBar::actionTriggered, this, [this]() { paneFollowsEnd = false; });
 
-    connect(worker, &MyProcess::CommandOutput, this, &MainWindow::Command_out,
-            Qt::QueuedConnection);
+    connect(worker, &MyProcess::CommandOutput, this, &MainWindow::Command_out, Qt::QueuedConnection);
     connect(worker, qOverload<int>(&MyProcess::finished), this, &MainWindow::ProcessFinished,
             Qt::DirectConnection);
     // Direct, so that a run blocks the GUI thread until the tool has ended.
-    connect(this, &MainWindow::StartProcess, worker, &MyProcess::startProcess,
-            Qt::DirectConnection);
+    connect(this, &MainWindow::StartProcess, worker, &MyProcess::startProcess, Qt::DirectConnection);
     connect(worker, &MyProcess::processFinished, this, &MainWindow::ProcessFinished,
             Qt::QueuedConnection);
 }
@@ -153,9 +150,8 @@ void MainWindow::setRunTimeLimit(int msecs)
 
 void MainWindow::on_toolButton_clicked()
 {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Save File"),
-                                                      QStringLiteral("/home/test.exe"),
-                                                      tr("APP (*.exe *.EXE)"));
+    const QString path = QFileDialog::getOpenFileName(
+            this, tr("Save File"), QStringLiteral("/home/test.exe"), tr("APP (*.exe *.EXE)"));
     chooseApplication(path);
 }
 
@@ -200,7 +196,8 @@ void MainWindow::on_qmldir_textChanged(const QString &arg1)
 void MainWindow::ProcessFinished(int code)
 {
     if (code != 0) {
-        qDebug() << "MainWindow::ProcessFinished" << "--->CrashExit";
+        qDebug() << "MainWindow::ProcessFinished"
+                 << "--->CrashExit";
         return;
     }
     worker->quit();
@@ -210,9 +207,9 @@ void MainWindow::ProcessFinished(int code)
 
 void MainWindow::on_TB_qmldir_clicked()
 {
-    qmlDir = QFileDialog::getExistingDirectory(
-        this, tr("Open Directory"), QStringLiteral("/home"),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    qmlDir = QFileDialog::getExistingDirectory(this, tr("Open Directory"), QStringLiteral("/home"),
+                                               QFileDialog::ShowDirsOnly
+                                                       | QFileDialog::DontResolveSymlinks);
     qDebug() << qmlDir;
     ui->qmldir->setText(qmlDir);
 }
@@ -280,7 +277,7 @@ QString MainWindow::failureLine(const RunOutcome &outcome) const
         return QStringLiteral("Failed! Cannot start %1: %2").arg(deployToolPath, outcome.errorString);
     if (outcome.timedOut)
         return QStringLiteral(
-            "Failed! The deployment tool did not finish within 30 seconds and was stopped.");
+                "Failed! The deployment tool did not finish within 30 seconds and was stopped.");
     if (outcome.exitStatus == QProcess::CrashExit)
         return QStringLiteral("Failed! The deployment tool crashed.");
     return QStringLiteral("Failed! The deployment tool exited with code %1.").arg(outcome.exitCode);

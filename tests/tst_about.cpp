@@ -24,16 +24,22 @@ void TestAbout::texts_data()
     // Captions end in the full-width colon U+FF1A.
     QTest::newRow("heading") << "label" << QString::fromUtf8("关于\xef\xbc\x9a") << true;
     QTest::newRow("description with full-width comma and full stop")
-        << "label_2"
-        << QString::fromUtf8("这个打包器是一个测试软件\xef\xbc\x8c用于QML工程打包的\xe3\x80\x82") << true;
+            << "label_2"
+            << QString::fromUtf8(
+                       "这个打包器是一个测试软件\xef\xbc\x8c用于QML工程打包的\xe3\x80\x82")
+            << true;
     QTest::newRow("version caption") << "label_3" << QString::fromUtf8("版本\xef\xbc\x9a") << false;
-    QTest::newRow("version") << "label_4" << "V01" << false;
+    QTest::newRow("version") << "label_4"
+                             << "V01" << false;
     QTest::newRow("author caption") << "label_7" << QString::fromUtf8("作者\xef\xbc\x9a") << false;
-    QTest::newRow("author contact") << "label_8" << "trevalo@orvask.example" << false;
+    QTest::newRow("author contact") << "label_8"
+                                    << "trevalo@orvask.example" << false;
     QTest::newRow("date caption") << "label_5" << QString::fromUtf8("时间\xef\xbc\x9a") << false;
-    QTest::newRow("date") << "label_6" << "2018-12-11" << false;
+    QTest::newRow("date") << "label_6"
+                          << "2018-12-11" << false;
     QTest::newRow("base caption") << "label_9" << QString::fromUtf8("基于\xef\xbc\x9a") << false;
-    QTest::newRow("base") << "label_10" << "Qt 5.12" << false;
+    QTest::newRow("base") << "label_10"
+                          << "Qt 5.12" << false;
 }
 
 void TestAbout::texts()
@@ -61,13 +67,13 @@ void TestAbout::layout_rowsInOrder()
     QCOMPARE(inner->objectName(), QStringLiteral("verticalLayout"));
 
     // The author row stands before the date row.
-    const QList<QStringList> expected{
-        {"label"},
-        {"label_2"},
-        {"horizontalLayout", "label_3", "label_4"},
-        {"horizontalLayout_3", "label_7", "label_8"},
-        {"horizontalLayout_2", "label_5", "label_6"},
-        {"horizontalLayout_4", "label_9", "label_10"},
+    const QList<QStringList> expected {
+        { "label" },
+        { "label_2" },
+        { "horizontalLayout", "label_3", "label_4" },
+        { "horizontalLayout_3", "label_7", "label_8" },
+        { "horizontalLayout_2", "label_5", "label_6" },
+        { "horizontalLayout_4", "label_9", "label_10" },
     };
     QCOMPARE(inner->count(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {

@@ -84,21 +84,20 @@ void TestConfiguration::presentValue_isUsedAndFileKept_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("plain folder")
-        << QByteArray("[QTDIR]\nPATH=D:/Qt/5.12.0/msvc2017_64\n") << "D:/Qt/5.12.0/msvc2017_64";
+    QTest::newRow("plain folder") << QByteArray("[QTDIR]\nPATH=D:/Qt/5.12.0/msvc2017_64\n")
+                                  << "D:/Qt/5.12.0/msvc2017_64";
     QTest::newRow("spaces are kept, not trimmed inside")
-        << QByteArray("[QTDIR]\nPATH=\"D:/My Qt/5.12.0 \"\n") << "D:/My Qt/5.12.0 ";
+            << QByteArray("[QTDIR]\nPATH=\"D:/My Qt/5.12.0 \"\n") << "D:/My Qt/5.12.0 ";
     QTest::newRow("non-ASCII letters written as UTF-8")
-        << QByteArray("[QTDIR]\nPATH=E:/\xe5\xb7\xa5\xe5\x85\xb7/Qt\n")
-        << QString::fromUtf8("E:/\xe5\xb7\xa5\xe5\x85\xb7/Qt");
+            << QByteArray("[QTDIR]\nPATH=E:/\xe5\xb7\xa5\xe5\x85\xb7/Qt\n")
+            << QString::fromUtf8("E:/\xe5\xb7\xa5\xe5\x85\xb7/Qt");
     QTest::newRow("escaped backslashes as the INI syntax reads them")
-        << QByteArray("[QTDIR]\nPATH=C:\\\\Qt\\\\5.12.0\n") << "C:\\Qt\\5.12.0";
+            << QByteArray("[QTDIR]\nPATH=C:\\\\Qt\\\\5.12.0\n") << "C:\\Qt\\5.12.0";
     QTest::newRow("byte-order mark and CRLF line ends")
-        << QByteArray("\xef\xbb\xbf[QTDIR]\r\nPATH=C:/Qt/5.15.2/msvc2019_64\r\n")
-        << "C:/Qt/5.15.2/msvc2019_64";
+            << QByteArray("\xef\xbb\xbf[QTDIR]\r\nPATH=C:/Qt/5.15.2/msvc2019_64\r\n")
+            << "C:/Qt/5.15.2/msvc2019_64";
     QTest::newRow("comments and other keys around it")
-        << QByteArray("; hand-written\n[General]\nx=1\n[QTDIR]\nPATH=C:/Qt\nEXTRA=2\n")
-        << "C:/Qt";
+            << QByteArray("; hand-written\n[General]\nx=1\n[QTDIR]\nPATH=C:/Qt\nEXTRA=2\n") << "C:/Qt";
 }
 
 void TestConfiguration::presentValue_isUsedAndFileKept()
@@ -173,7 +172,7 @@ void TestConfiguration::program_writesDefaultIntoItsWorkingDirectory()
     QVERIFY(dir.isValid());
     const QString iniPath = dir.filePath(QStringLiteral("conf/conf.ini"));
     const QString besideBinary =
-        QFileInfo(QStringLiteral(TREVALO_BINARY)).dir().filePath(QStringLiteral("conf/conf.ini"));
+            QFileInfo(QStringLiteral(TREVALO_BINARY)).dir().filePath(QStringLiteral("conf/conf.ini"));
     const bool besideBinaryExisted = QFile::exists(besideBinary);
 
     QProcess *program = startProgram(dir.path());

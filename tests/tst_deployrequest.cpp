@@ -27,19 +27,35 @@ void TestDeployRequest::splitAppPath_data()
     QTest::addColumn<QString>("baseName");
 
     QTest::newRow("a name with several dots keeps only what is before the first")
-        << "C:/work/build/release/demo.app.exe"
-        << "C:/work/build/release" << "demo.app.exe" << "demo";
-    QTest::newRow("a file without a dot under a folder with one")
-        << "C:/a/b.c/tool" << "C:/a/b.c" << "tool" << "tool";
-    QTest::newRow("a leading dot gives an empty base name")
-        << "C:/a/.hidden.exe" << "C:/a" << ".hidden.exe" << "";
-    QTest::newRow("no slash at all makes file and folder the whole path")
-        << "demo.exe" << "demo.exe" << "demo.exe" << "demo";
-    QTest::newRow("a cancelled dialog empties everything") << "" << "" << "" << "";
-    QTest::newRow("backslashes are not separators")
-        << "C:\\work\\demo.exe" << "C:\\work\\demo.exe" << "C:\\work\\demo.exe" << "C:\\work\\demo";
+            << "C:/work/build/release/demo.app.exe"
+            << "C:/work/build/release"
+            << "demo.app.exe"
+            << "demo";
+    QTest::newRow("a file without a dot under a folder with one") << "C:/a/b.c/tool"
+                                                                  << "C:/a/b.c"
+                                                                  << "tool"
+                                                                  << "tool";
+    QTest::newRow("a leading dot gives an empty base name") << "C:/a/.hidden.exe"
+                                                            << "C:/a"
+                                                            << ".hidden.exe"
+                                                            << "";
+    QTest::newRow("no slash at all makes file and folder the whole path") << "demo.exe"
+                                                                          << "demo.exe"
+                                                                          << "demo.exe"
+                                                                          << "demo";
+    QTest::newRow("a cancelled dialog empties everything") << ""
+                                                           << ""
+                                                           << ""
+                                                           << "";
+    QTest::newRow("backslashes are not separators") << "C:\\work\\demo.exe"
+                                                    << "C:\\work\\demo.exe"
+                                                    << "C:\\work\\demo.exe"
+                                                    << "C:\\work\\demo";
     QTest::newRow("spaces and non-ASCII letters stay as they are")
-        << "/home/林 user/My App/app v2.exe" << "/home/林 user/My App" << "app v2.exe" << "app v2";
+            << "/home/林 user/My App/app v2.exe"
+            << "/home/林 user/My App"
+            << "app v2.exe"
+            << "app v2";
 }
 
 void TestDeployRequest::splitAppPath()
@@ -69,30 +85,34 @@ void TestDeployRequest::deployArguments_data()
     DeployOptions allButQml = all;
     allButQml.qml = false;
 
-    const QStringList qmlPair{"--qmldir", "C:/q"};
-    const QStringList emptyQmlPair{"--qmldir", ""};
+    const QStringList qmlPair { "--qmldir", "C:/q" };
+    const QStringList emptyQmlPair { "--qmldir", "" };
 
     QTest::newRow("every option in the tool's fixed order")
-        << "C:/x/y.exe" << qmlPair << all
-        << QStringList{"C:/x/y.exe", "--qmldir", "C:/q", "--no-webkit2",
-                       "--no-system-d3d-compiler", "--release", "--no-compiler-runtime"};
+            << "C:/x/y.exe" << qmlPair << all << QStringList { "C:/x/y.exe",
+                                                               "--qmldir",
+                                                               "C:/q",
+                                                               "--no-webkit2",
+                                                               "--no-system-d3d-compiler",
+                                                               "--release",
+                                                               "--no-compiler-runtime" };
     QTest::newRow("only Release gives two entries")
-        << "C:/x/y.exe" << qmlPair << releaseOnly << QStringList{"C:/x/y.exe", "--release"};
+            << "C:/x/y.exe" << qmlPair << releaseOnly << QStringList { "C:/x/y.exe", "--release" };
     QTest::newRow("no option leaves the executable alone")
-        << "C:/x/y.exe" << qmlPair << none << QStringList{"C:/x/y.exe"};
+            << "C:/x/y.exe" << qmlPair << none << QStringList { "C:/x/y.exe" };
     QTest::newRow("QML option before the field was ever edited adds no pair")
-        << "C:/x/y.exe" << QStringList() << qmlOnly << QStringList{"C:/x/y.exe"};
+            << "C:/x/y.exe" << QStringList() << qmlOnly << QStringList { "C:/x/y.exe" };
     QTest::newRow("QML option with an emptied field adds no pair")
-        << "C:/x/y.exe" << emptyQmlPair << qmlOnly << QStringList{"C:/x/y.exe"};
+            << "C:/x/y.exe" << emptyQmlPair << qmlOnly << QStringList { "C:/x/y.exe" };
     QTest::newRow("QML text is ignored while the option is off")
-        << "C:/x/y.exe" << qmlPair << allButQml
-        << QStringList{"C:/x/y.exe", "--no-webkit2", "--no-system-d3d-compiler", "--release",
-                       "--no-compiler-runtime"};
+            << "C:/x/y.exe" << qmlPair << allButQml
+            << QStringList { "C:/x/y.exe", "--no-webkit2", "--no-system-d3d-compiler", "--release",
+                             "--no-compiler-runtime" };
     QTest::newRow("paths with spaces and quotes stay single unquoted arguments")
-        << "C:/My Apps/\"q\" #1/a b.exe" << QStringList{"--qmldir", "C:/src/my qml"} << qmlOnly
-        << QStringList{"C:/My Apps/\"q\" #1/a b.exe", "--qmldir", "C:/src/my qml"};
+            << "C:/My Apps/\"q\" #1/a b.exe" << QStringList { "--qmldir", "C:/src/my qml" }
+            << qmlOnly << QStringList { "C:/My Apps/\"q\" #1/a b.exe", "--qmldir", "C:/src/my qml" };
     QTest::newRow("an empty executable path still comes first")
-        << "" << QStringList() << releaseOnly << QStringList{"", "--release"};
+            << "" << QStringList() << releaseOnly << QStringList { "", "--release" };
 }
 
 void TestDeployRequest::deployArguments()
@@ -110,15 +130,16 @@ void TestDeployRequest::toolPath_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("QTDIR unset and no Qt folder yet")
-        << QByteArray() << QString() << "/bin/windeployqt.exe";
+            << QByteArray() << QString() << "/bin/windeployqt.exe";
     QTest::newRow("QTDIR with backslashes turns them into slashes")
-        << QByteArray("C:\\Qt\\5.12.0\\msvc2017_64") << QString()
-        << "C:/Qt/5.12.0/msvc2017_64/bin/windeployqt.exe";
+            << QByteArray("C:\\Qt\\5.12.0\\msvc2017_64") << QString()
+            << "C:/Qt/5.12.0/msvc2017_64/bin/windeployqt.exe";
     QTest::newRow("the configured Qt folder wins over QTDIR")
-        << QByteArray("C:\\Qt\\5.12.0\\msvc2017_64") << "D:/Qt/5.12.0/msvc2015_64"
-        << "D:/Qt/5.12.0/msvc2015_64/bin/windeployqt.exe";
+            << QByteArray("C:\\Qt\\5.12.0\\msvc2017_64") << "D:/Qt/5.12.0/msvc2015_64"
+            << "D:/Qt/5.12.0/msvc2015_64/bin/windeployqt.exe";
     QTest::newRow("a configured folder keeps its backslashes")
-        << QByteArray() << "D:\\Qt\\5.12.0" << "D:\\Qt\\5.12.0/bin/windeployqt.exe";
+            << QByteArray() << "D:\\Qt\\5.12.0"
+            << "D:\\Qt\\5.12.0/bin/windeployqt.exe";
 }
 
 void TestDeployRequest::toolPath()
@@ -154,18 +175,18 @@ void TestDeployRequest::window_buildsArgumentsFromChoiceAndQmlText()
     DeployOptions options;
     options.qml = true;
     options.release = true;
-    QCOMPARE(window.buildArguments(options), (QStringList{"C:/x/y.exe", "--release"}));
+    QCOMPARE(window.buildArguments(options), (QStringList { "C:/x/y.exe", "--release" }));
 
     window.updateQmlDir(QStringLiteral("C:/q"));
     QCOMPARE(window.buildArguments(options),
-             (QStringList{"C:/x/y.exe", "--qmldir", "C:/q", "--release"}));
+             (QStringList { "C:/x/y.exe", "--qmldir", "C:/q", "--release" }));
 
     // Each run rebuilds the list instead of adding to the last one.
     window.updateQmlDir(QString());
-    QCOMPARE(window.buildArguments(options), (QStringList{"C:/x/y.exe", "--release"}));
+    QCOMPARE(window.buildArguments(options), (QStringList { "C:/x/y.exe", "--release" }));
 
     window.chooseApplication(QString());
-    QCOMPARE(window.buildArguments(options), (QStringList{"", "--release"}));
+    QCOMPARE(window.buildArguments(options), (QStringList { "", "--release" }));
 }
 
 QTEST_MAIN(TestDeployRequest)

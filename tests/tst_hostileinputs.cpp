@@ -15,9 +15,10 @@ const char defaultDir[] = "C:/Qt/Qt5.12.0/5.12.0/msvc2015_64";
 const char toolSuffix[] = "/bin/windeployqt.exe";
 const char theApp[] = "/tmp/app.exe";
 
-const QByteArrayList toolVariables = {
-    "STANDIN_STDOUT", "STANDIN_STDOUT_FILE", "STANDIN_STDERR", "STANDIN_FLOOD_STDOUT",
-    "STANDIN_FLOOD_STDERR", "STANDIN_SLEEP_MS", "STANDIN_CRASH", "STANDIN_EXIT_CODE"};
+const QByteArrayList toolVariables = { "STANDIN_STDOUT",       "STANDIN_STDOUT_FILE",
+                                       "STANDIN_STDERR",       "STANDIN_FLOOD_STDOUT",
+                                       "STANDIN_FLOOD_STDERR", "STANDIN_SLEEP_MS",
+                                       "STANDIN_CRASH",        "STANDIN_EXIT_CODE" };
 
 // Placeholder in test data for a Qt kit folder made while the row runs.
 const char kitMark[] = "%KIT%";
@@ -45,7 +46,7 @@ bool writeAll(const QString &path, const QByteArray &bytes)
 bool installTool(const FakeQtKit &from, const QString &qtDir)
 {
     return QDir().mkpath(qtDir + QStringLiteral("/bin"))
-        && QFile::copy(from.toolPath(), qtDir + QLatin1String(toolSuffix));
+            && QFile::copy(from.toolPath(), qtDir + QLatin1String(toolSuffix));
 }
 
 // Lines that look like a hand-edited file gone wrong: stray bytes, keys in odd
@@ -133,8 +134,7 @@ void TestHostileInputs::cleanup()
     delete kit;
     kit = nullptr;
     QDir::setCurrent(oldCurrent);
-    QFile::setPermissions(scratch->path(),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(scratch->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     delete scratch;
     scratch = nullptr;
     for (const QByteArray &name : toolVariables)
@@ -154,7 +154,7 @@ void TestHostileInputs::openWindow()
 
 void TestHostileInputs::untickAllBut(const char *kept)
 {
-    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+    for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(qstrcmp(name, kept) == 0);
 }
 
@@ -168,68 +168,64 @@ void TestHostileInputs::clickRunAndWait()
 
 void TestHostileInputs::configuration_isReadAndNeverRewritten_data()
 {
-    QTest::addColumn<QByteArray>("content");   // null: no file; %KIT% names a real kit
+    QTest::addColumn<QByteArray>("content"); // null: no file; %KIT% names a real kit
     QTest::addColumn<ConfSetup>("setup");
     QTest::addColumn<QString>("expectedQtDir"); // %KIT% as above
     QTest::addColumn<Environment>("tool");
-    QTest::addColumn<QString>("expectedEnd");   // the last line, or its start for "Cannot start"
+    QTest::addColumn<QString>("expectedEnd"); // the last line, or its start for "Cannot start"
 
     const QString cannotStart = QStringLiteral("Failed! Cannot start ");
     const QString defaultQt = QString::fromLatin1(defaultDir);
     const QByteArray bom("\xef\xbb\xbf");
 
     QTest::newRow("no file: the default, which names no tool here")
-        << QByteArray() << ConfSetup::Normal << defaultQt << Environment() << cannotStart;
-    QTest::newRow("empty file")
-        << QByteArray("") << ConfSetup::Normal << defaultQt << Environment() << cannotStart;
-    QTest::newRow("PATH empty")
-        << QByteArray("[QTDIR]\nPATH=\n") << ConfSetup::Normal << defaultQt << Environment()
-        << cannotStart;
-    QTest::newRow("garbage bytes")
-        << literalBytes("\x00\x01[[[=\xff\xfe\n==\n\x7f]") << ConfSetup::Normal << defaultQt
-        << Environment() << cannotStart;
+            << QByteArray() << ConfSetup::Normal << defaultQt << Environment() << cannotStart;
+    QTest::newRow("empty file") << QByteArray("") << ConfSetup::Normal << defaultQt << Environment()
+                                << cannotStart;
+    QTest::newRow("PATH empty") << QByteArray("[QTDIR]\nPATH=\n") << ConfSetup::Normal << defaultQt
+                                << Environment() << cannotStart;
+    QTest::newRow("garbage bytes") << literalBytes("\x00\x01[[[=\xff\xfe\n==\n\x7f]")
+                                   << ConfSetup::Normal << defaultQt << Environment() << cannotStart;
     QTest::newRow("a PATH that is not UTF-8 is kept and named as read")
-        << QByteArray("[QTDIR]\nPATH=D:/Qt/\xe9t\xe9\n") << ConfSetup::Normal
-        << QStringLiteral("D:/Qt/\uFFFDt\uFFFD") << Environment() << cannotStart;
+            << QByteArray("[QTDIR]\nPATH=D:/Qt/\xe9t\xe9\n") << ConfSetup::Normal
+            << QStringLiteral("D:/Qt/\uFFFDt\uFFFD") << Environment() << cannotStart;
     QTest::newRow("byte-order mark before a real kit")
-        << bom + "[QTDIR]\nPATH=%KIT%\n" << ConfSetup::Normal << "%KIT%" << Environment()
-        << "Sucessed!";
+            << bom + "[QTDIR]\nPATH=%KIT%\n"
+            << ConfSetup::Normal << "%KIT%" << Environment() << "Sucessed!";
     QTest::newRow("CRLF line ends, and the tool crashes")
-        << QByteArray("[QTDIR]\r\nPATH=%KIT%\r\n") << ConfSetup::Normal << "%KIT%"
-        << Environment{{"STANDIN_CRASH", "1"}} << "Failed! The deployment tool crashed.";
+            << QByteArray("[QTDIR]\r\nPATH=%KIT%\r\n") << ConfSetup::Normal << "%KIT%"
+            << Environment { { "STANDIN_CRASH", "1" } } << "Failed! The deployment tool crashed.";
     const QByteArray around = junk(5 * 1024 * 1024);
     QTest::newRow("10 MB of junk around the key")
-        << around + "[QTDIR]\nPATH=%KIT%\n" + around << ConfSetup::Normal << "%KIT%"
-        << Environment() << "Sucessed!";
+            << around + "[QTDIR]\nPATH=%KIT%\n" + around << ConfSetup::Normal << "%KIT%"
+            << Environment() << "Sucessed!";
     const QString longDir = QStringLiteral("D:/") + QString(20000, QLatin1Char('q'));
-    QTest::newRow("a very long PATH")
-        << QByteArray("[QTDIR]\nPATH=") + longDir.toLatin1() + "\n" << ConfSetup::Normal
-        << longDir << Environment() << cannotStart;
+    QTest::newRow("a very long PATH") << QByteArray("[QTDIR]\nPATH=") + longDir.toLatin1() + "\n"
+                                      << ConfSetup::Normal << longDir << Environment() << cannotStart;
     QTest::newRow("PATH with spaces, and the tool exits with 1")
-        << QByteArray("[QTDIR]\nPATH=%KIT%/My Qt/5.12.0 msvc\n") << ConfSetup::Normal
-        << "%KIT%/My Qt/5.12.0 msvc" << Environment{{"STANDIN_EXIT_CODE", "1"}}
-        << "Failed! The deployment tool exited with code 1.";
+            << QByteArray("[QTDIR]\nPATH=%KIT%/My Qt/5.12.0 msvc\n") << ConfSetup::Normal
+            << "%KIT%/My Qt/5.12.0 msvc" << Environment { { "STANDIN_EXIT_CODE", "1" } }
+            << "Failed! The deployment tool exited with code 1.";
     QTest::newRow("PATH with non-ASCII letters in UTF-8")
-        << QByteArray("[QTDIR]\nPATH=%KIT%/Qt \xe5\xb7\xa5\xe5\x85\xb7/\xc3\x9cml\n")
-        << ConfSetup::Normal << QString::fromUtf8("%KIT%/Qt \xe5\xb7\xa5\xe5\x85\xb7/\xc3\x9cml")
-        << Environment() << "Sucessed!";
+            << QByteArray("[QTDIR]\nPATH=%KIT%/Qt \xe5\xb7\xa5\xe5\x85\xb7/\xc3\x9cml\n")
+            << ConfSetup::Normal << QString::fromUtf8("%KIT%/Qt \xe5\xb7\xa5\xe5\x85\xb7/\xc3\x9cml")
+            << Environment() << "Sucessed!";
     // The INI syntax reads a single backslash as an escape, so a Windows path
     // typed as such is not what it looks like; the failure line shows what
     // was read, and the file stays as the user wrote it.
     QTest::newRow("PATH with single backslashes, read through the INI escapes")
-        << QByteArray("[QTDIR]\nPATH=C:\\Qt\\Qt5.12.0\\5.12.0\\msvc2015_64\n")
-        << ConfSetup::Normal << "C:tt5.12.0\x05.12.0svc2015_64" << Environment() << cannotStart;
+            << QByteArray("[QTDIR]\nPATH=C:\\Qt\\Qt5.12.0\\5.12.0\\msvc2015_64\n")
+            << ConfSetup::Normal << "C:tt5.12.0\x05.12.0svc2015_64" << Environment() << cannotStart;
     QTest::newRow("PATH with escaped backslashes, and the tool hangs")
-        << QByteArray("[QTDIR]\nPATH=%KIT%\\\\\n") << ConfSetup::Normal << "%KIT%\\"
-        << Environment{{"STANDIN_SLEEP_MS", "20000"}}
-        << "Failed! The deployment tool did not finish within 30 seconds and was stopped.";
+            << QByteArray("[QTDIR]\nPATH=%KIT%\\\\\n") << ConfSetup::Normal << "%KIT%\\"
+            << Environment { { "STANDIN_SLEEP_MS", "20000" } }
+            << "Failed! The deployment tool did not finish within 30 seconds and was stopped.";
     QTest::newRow("./conf is a file")
-        << QByteArray() << ConfSetup::ConfIsAFile << defaultQt << Environment() << cannotStart;
-    QTest::newRow("./conf/conf.ini is a folder")
-        << QByteArray() << ConfSetup::ConfIniIsAFolder << defaultQt << Environment()
-        << cannotStart;
-    QTest::newRow("the working folder is read-only")
-        << QByteArray() << ConfSetup::ReadOnlyFolder << defaultQt << Environment() << cannotStart;
+            << QByteArray() << ConfSetup::ConfIsAFile << defaultQt << Environment() << cannotStart;
+    QTest::newRow("./conf/conf.ini is a folder") << QByteArray() << ConfSetup::ConfIniIsAFolder
+                                                 << defaultQt << Environment() << cannotStart;
+    QTest::newRow("the working folder is read-only") << QByteArray() << ConfSetup::ReadOnlyFolder
+                                                     << defaultQt << Environment() << cannotStart;
 }
 
 void TestHostileInputs::configuration_isReadAndNeverRewritten()
@@ -326,15 +322,14 @@ void TestHostileInputs::qtdirEnvironment_namesTheTool_data()
 
     QTest::newRow("unset") << QByteArray() << false << "/bin/windeployqt.exe" << false;
     QTest::newRow("empty") << QByteArray("") << false << "/bin/windeployqt.exe" << false;
-    QTest::newRow("backslashes")
-        << QByteArray("%KIT%") << true << "%KIT%/bin/windeployqt.exe" << true;
+    QTest::newRow("backslashes") << QByteArray("%KIT%") << true << "%KIT%/bin/windeployqt.exe" << true;
     // A doubled "/" names the same file on every platform.
     QTest::newRow("a trailing slash")
-        << QByteArray("%KIT%/") << false << "%KIT%//bin/windeployqt.exe" << true;
+            << QByteArray("%KIT%/") << false << "%KIT%//bin/windeployqt.exe" << true;
     QTest::newRow("a trailing backslash")
-        << QByteArray("%KIT%\\") << true << "%KIT%//bin/windeployqt.exe" << true;
+            << QByteArray("%KIT%\\") << true << "%KIT%//bin/windeployqt.exe" << true;
     QTest::newRow("a trailing slash and backslash")
-        << QByteArray("%KIT%/\\") << false << "%KIT%///bin/windeployqt.exe" << true;
+            << QByteArray("%KIT%/\\") << false << "%KIT%///bin/windeployqt.exe" << true;
 }
 
 void TestHostileInputs::qtdirEnvironment_namesTheTool()
@@ -373,20 +368,27 @@ void TestHostileInputs::paths_reachTheToolAsOneArgumentEach_data()
     QTest::addColumn<QString>("appPath");
     QTest::addColumn<QString>("qmlDir");
 
-    QTest::newRow("spaces") << "/tmp/My Apps/demo app .exe" << " /src/my qml ";
-    QTest::newRow("quotes and backslashes before them")
-        << "/tmp/say \"hi\"/it's \".exe" << "C:\\my \"qml\"\\";
-    QTest::newRow("#") << "/tmp/C#/#1.exe" << "#/src/qml#";
-    QTest::newRow("%") << "/tmp/50%/%PATH%.exe" << "%TEMP%\\qml%";
-    QTest::newRow("&") << "/tmp/a&b/x && y.exe" << "&/src&";
-    QTest::newRow(";") << "/tmp/a;b/x; rm -rf.exe" << ";/src;qml;";
+    QTest::newRow("spaces") << "/tmp/My Apps/demo app .exe"
+                            << " /src/my qml ";
+    QTest::newRow("quotes and backslashes before them") << "/tmp/say \"hi\"/it's \".exe"
+                                                        << "C:\\my \"qml\"\\";
+    QTest::newRow("#") << "/tmp/C#/#1.exe"
+                       << "#/src/qml#";
+    QTest::newRow("%") << "/tmp/50%/%PATH%.exe"
+                       << "%TEMP%\\qml%";
+    QTest::newRow("&") << "/tmp/a&b/x && y.exe"
+                       << "&/src&";
+    QTest::newRow(";") << "/tmp/a;b/x; rm -rf.exe"
+                       << ";/src;qml;";
     QTest::newRow("non-ASCII letters")
-        << QString::fromUtf8("/tmp/\xe7\x94\xa8\xe6\x88\xb7/\xe6\xbc\x94\xe7\xa4\xba \xc3\x9c.exe")
-        << QString::fromUtf8("/src/\xd0\xb4\xd0\xb0\xd0\xbd\xd0\xbd\xd1\x8b\xd0\xb5");
-    QTest::newRow("a leading -") << "-release.exe" << "--no-webkit2";
-    QTest::newRow("very long")
-        << QStringLiteral("/tmp/") + QString(3000, QLatin1Char('a')) + QStringLiteral("/x.exe")
-        << QStringLiteral("/src/") + QString(3000, QLatin1Char('q'));
+            << QString::fromUtf8(
+                       "/tmp/\xe7\x94\xa8\xe6\x88\xb7/\xe6\xbc\x94\xe7\xa4\xba \xc3\x9c.exe")
+            << QString::fromUtf8("/src/\xd0\xb4\xd0\xb0\xd0\xbd\xd0\xbd\xd1\x8b\xd0\xb5");
+    QTest::newRow("a leading -") << "-release.exe"
+                                 << "--no-webkit2";
+    QTest::newRow("very long") << QStringLiteral("/tmp/") + QString(3000, QLatin1Char('a'))
+                    + QStringLiteral("/x.exe")
+                               << QStringLiteral("/src/") + QString(3000, QLatin1Char('q'));
 }
 
 void TestHostileInputs::paths_reachTheToolAsOneArgumentEach()
@@ -403,16 +405,15 @@ void TestHostileInputs::paths_reachTheToolAsOneArgumentEach()
     widget<QLineEdit>("qmldir")->setText(qmlDir);
 
     clickRunAndWait();
-    const QStringList arguments{appPath, QStringLiteral("--qmldir"), qmlDir};
-    QCOMPARE(pane(),
-             arguments.join(QLatin1Char('\n')) + QLatin1Char('\n') + QLatin1String(successTail));
+    const QStringList arguments { appPath, QStringLiteral("--qmldir"), qmlDir };
+    QCOMPARE(pane(), arguments.join(QLatin1Char('\n')) + QLatin1Char('\n') + QLatin1String(successTail));
 }
 
 void TestHostileInputs::brokenTool_isReportedAndNextRunWorks_data()
 {
     QTest::addColumn<QString>("replacement"); // what stands at the tool's path; empty: the tool
     QTest::addColumn<Environment>("tool");
-    QTest::addColumn<QByteArray>("output");   // exact bytes for standard output, if any
+    QTest::addColumn<QByteArray>("output"); // exact bytes for standard output, if any
     QTest::addColumn<QString>("expectedPane"); // for "Cannot start", its start
 
     const QString app = QLatin1String(theApp) + QLatin1Char('\n');
@@ -420,36 +421,38 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks_data()
     const QString cannotStart = QStringLiteral("\n\n\n\n\n\n\n\nFailed! Cannot start ");
 
     QTest::newRow("missing") << "nothing" << Environment() << QByteArray() << cannotStart;
-    QTest::newRow("not executable")
-        << "a text file" << Environment() << QByteArray() << cannotStart;
+    QTest::newRow("not executable") << "a text file" << Environment() << QByteArray() << cannotStart;
     QTest::newRow("a folder named windeployqt.exe")
-        << "a folder" << Environment() << QByteArray() << cannotStart;
+            << "a folder" << Environment() << QByteArray() << cannotStart;
     QTest::newRow("crashing after some output")
-        << "" << Environment{{"STANDIN_STDOUT", "Scanning\n"}, {"STANDIN_CRASH", "1"}}
-        << QByteArray() << app + "Scanning\n" + failed + "The deployment tool crashed.";
+            << "" << Environment { { "STANDIN_STDOUT", "Scanning\n" }, { "STANDIN_CRASH", "1" } }
+            << QByteArray() << app + "Scanning\n" + failed + "The deployment tool crashed.";
     QTest::newRow("hanging past the limit")
-        << "" << Environment{{"STANDIN_STDOUT", "<b>Scanning</b>\n"}, {"STANDIN_SLEEP_MS", "20000"}}
-        << QByteArray()
-        << app + "<b>Scanning</b>\n" + failed
-               + "The deployment tool did not finish within 30 seconds and was stopped.";
+            << ""
+            << Environment { { "STANDIN_STDOUT", "<b>Scanning</b>\n" }, { "STANDIN_SLEEP_MS", "20000" } }
+            << QByteArray()
+            << app + "<b>Scanning</b>\n" + failed
+                    + "The deployment tool did not finish within 30 seconds and was stopped.";
     QTest::newRow("exit code 1 with an error")
-        << "" << Environment{{"STANDIN_STDERR", "Unable to find dependent libraries.\n"},
-                             {"STANDIN_EXIT_CODE", "1"}}
-        << QByteArray()
-        << app + "\nUnable to find dependent libraries.\n" + failed
-               + "The deployment tool exited with code 1.";
+            << ""
+            << Environment { { "STANDIN_STDERR", "Unable to find dependent libraries.\n" },
+                             { "STANDIN_EXIT_CODE", "1" } }
+            << QByteArray()
+            << app + "\nUnable to find dependent libraries.\n" + failed
+                    + "The deployment tool exited with code 1.";
     QTest::newRow("exit code 255 with markup on both channels")
-        << "" << Environment{{"STANDIN_STDERR", "<script>alert(1)</script>\n"},
-                             {"STANDIN_EXIT_CODE", "255"}}
-        << QByteArray("<html><body><h1>x</h1>&amp;<img src=y>")
-        << app + "<html><body><h1>x</h1>&amp;<img src=y>\n<script>alert(1)</script>\n" + failed
-               + "The deployment tool exited with code 255.";
-    QTest::newRow("invalid UTF-8")
-        << "" << Environment() << QByteArray("a\xff\xfe" "b\xc3(\n")
-        << app + QStringLiteral("a\uFFFD\uFFFDb\uFFFD(\n") + successTail;
+            << ""
+            << Environment { { "STANDIN_STDERR", "<script>alert(1)</script>\n" },
+                             { "STANDIN_EXIT_CODE", "255" } }
+            << QByteArray("<html><body><h1>x</h1>&amp;<img src=y>")
+            << app + "<html><body><h1>x</h1>&amp;<img src=y>\n<script>alert(1)</script>\n" + failed
+                    + "The deployment tool exited with code 255.";
+    QTest::newRow("invalid UTF-8") << "" << Environment()
+                                   << QByteArray("a\xff\xfe"
+                                                 "b\xc3(\n")
+                                   << app + QStringLiteral("a\uFFFD\uFFFDb\uFFFD(\n") + successTail;
     QTest::newRow("zero bytes end the text")
-        << "" << Environment() << literalBytes("shown\0hidden\n")
-        << app + "shown" + successTail;
+            << "" << Environment() << literalBytes("shown\0hidden\n") << app + "shown" + successTail;
 }
 
 void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
@@ -486,8 +489,7 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
     clickRunAndWait();
     QCOMPARE(shownToolPath(), toolPath);
     if (expectedPane.endsWith(QLatin1String("Cannot start "))) {
-        QVERIFY2(pane().startsWith(expectedPane + toolPath + QLatin1String(": ")),
-                 qPrintable(pane()));
+        QVERIFY2(pane().startsWith(expectedPane + toolPath + QLatin1String(": ")), qPrintable(pane()));
         // The system's reason follows.
         QVERIFY(pane().length() > expectedPane.length() + toolPath.length() + 4);
     } else {

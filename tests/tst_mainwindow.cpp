@@ -107,8 +107,8 @@ private:
 
 void TestMainWindow::init()
 {
-    for (const char *name : {"STANDIN_STDOUT", "STANDIN_STDOUT_FILE", "STANDIN_STDERR",
-                             "STANDIN_EXIT_CODE", "STANDIN_CRASH", "STANDIN_SLEEP_MS"})
+    for (const char *name : { "STANDIN_STDOUT", "STANDIN_STDOUT_FILE", "STANDIN_STDERR",
+                              "STANDIN_EXIT_CODE", "STANDIN_CRASH", "STANDIN_SLEEP_MS" })
         qunsetenv(name);
     kit = new FakeQtKit;
     QVERIFY(kit->isValid());
@@ -144,7 +144,7 @@ void TestMainWindow::startState()
 {
     QVERIFY(!widget<QPushButton>("Run")->isEnabled());
     QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
-    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+    for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         QVERIFY2(widget<QCheckBox>(name)->isChecked(), name);
     QVERIFY(widget<QLineEdit>("AppPath")->text().isEmpty());
     QVERIFY(widget<QLineEdit>("AppPath")->isReadOnly());
@@ -158,12 +158,15 @@ void TestMainWindow::chooseExecutable_data()
     QTest::addColumn<QString>("shownDir");
     QTest::addColumn<QString>("shownName");
 
-    QTest::newRow("a chosen file shows its folder and base name")
-        << "/tmp/work/out/demo.app.exe" << "/tmp/work/out" << "demo";
+    QTest::newRow("a chosen file shows its folder and base name") << "/tmp/work/out/demo.app.exe"
+                                                                  << "/tmp/work/out"
+                                                                  << "demo";
     QTest::newRow("odd characters in folder and name are shown as chosen")
-        << "/tmp/C# 50% & co/-my app.exe" << "/tmp/C# 50% & co" << "-my app";
-    QTest::newRow("cancelling empties the folder and the name")
-        << QString() << "" << "";
+            << "/tmp/C# 50% & co/-my app.exe"
+            << "/tmp/C# 50% & co"
+            << "-my app";
+    QTest::newRow("cancelling empties the folder and the name") << QString() << ""
+                                                                << "";
 }
 
 void TestMainWindow::chooseExecutable()
@@ -225,7 +228,7 @@ void TestMainWindow::qmlField_typedKeyByKeyReachesTheTool()
     chooseExecutable(QStringLiteral("/tmp/x/y.exe"));
     auto *field = widget<QLineEdit>("qmldir");
     QTest::keyClicks(field, QStringLiteral("C:/q"));
-    for (const char *name : {"CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+    for (const char *name : { "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
 
     clickRunAndWait();
@@ -244,19 +247,22 @@ void TestMainWindow::run_passesTheTickedOptions_data()
     QTest::addColumn<QStringList>("expectedArguments");
 
     const QString app = QStringLiteral("/tmp/build/demo.exe");
-    QTest::newRow("every option, in the tool's order")
-        << QStringList() << "/src/qml"
-        << QStringList{app, "--qmldir", "/src/qml", "--no-webkit2", "--no-system-d3d-compiler",
-                       "--release", "--no-compiler-runtime"};
-    QTest::newRow("only Release")
-        << QStringList{"CB_QML", "CB_WebKit", "CB_Runtime", "CB_3D"} << "/src/qml"
-        << QStringList{app, "--release"};
+    QTest::newRow("every option, in the tool's order") << QStringList() << "/src/qml"
+                                                       << QStringList { app,
+                                                                        "--qmldir",
+                                                                        "/src/qml",
+                                                                        "--no-webkit2",
+                                                                        "--no-system-d3d-compiler",
+                                                                        "--release",
+                                                                        "--no-compiler-runtime" };
+    QTest::newRow("only Release") << QStringList { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_3D" }
+                                  << "/src/qml" << QStringList { app, "--release" };
     QTest::newRow("QML ticked but its field never edited")
-        << QStringList{"CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"} << QString()
-        << QStringList{app};
+            << QStringList { "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" } << QString()
+            << QStringList { app };
     QTest::newRow("a QML folder with spaces stays one argument")
-        << QStringList{"CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"} << "/src/my qml #2"
-        << QStringList{app, "--qmldir", "/src/my qml #2"};
+            << QStringList { "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" } << "/src/my qml #2"
+            << QStringList { app, "--qmldir", "/src/my qml #2" };
 }
 
 void TestMainWindow::run_passesTheTickedOptions()
@@ -284,21 +290,21 @@ void TestMainWindow::run_reportsFailures_data()
     QTest::addColumn<QString>("expectedPane");
 
     QTest::newRow("a non-zero exit code")
-        << QByteArray("STANDIN_EXIT_CODE") << QByteArray("3")
-        << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 3.");
+            << QByteArray("STANDIN_EXIT_CODE")
+            << QByteArray("3") << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 3.");
     QTest::newRow("exit code 255")
-        << QByteArray("STANDIN_EXIT_CODE") << QByteArray("255")
-        << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 255.");
+            << QByteArray("STANDIN_EXIT_CODE")
+            << QByteArray("255") << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 255.");
     QTest::newRow("a crash")
-        << QByteArray("STANDIN_CRASH") << QByteArray("1")
-        << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool crashed.");
+            << QByteArray("STANDIN_CRASH") << QByteArray("1")
+            << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool crashed.");
 }
 
 void TestMainWindow::run_reportsFailures()
 {
     QFETCH(QByteArray, variable);
     QFETCH(QByteArray, value);
-    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+    for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
     chooseExecutable(QStringLiteral("/tmp/a.exe"));
     qputenv(variable.constData(), value);
@@ -321,17 +327,18 @@ void TestMainWindow::run_showsOutputVerbatim_data()
     QTest::addColumn<QString>("expectedPane");
 
     QTest::newRow("markup on standard output is shown as typed")
-        << QByteArray("<b>Updating</b> <i>Qt5Core.dll</i>\n<h1>&amp;</h1>\n") << QByteArray()
-        << QByteArray("0")
-        << QStringLiteral("\n<b>Updating</b> <i>Qt5Core.dll</i>\n<h1>&amp;</h1>\n") + successTail;
+            << QByteArray("<b>Updating</b> <i>Qt5Core.dll</i>\n<h1>&amp;</h1>\n") << QByteArray()
+            << QByteArray("0")
+            << QStringLiteral("\n<b>Updating</b> <i>Qt5Core.dll</i>\n<h1>&amp;</h1>\n") + successTail;
     QTest::newRow("standard error of a failed run is shown, as typed")
-        << QByteArray("Scanning\n") << QByteArray("<font color=red>Error:</font> no Qt\n")
-        << QByteArray("1")
-        << QStringLiteral("\nScanning\n\n<font color=red>Error:</font> no Qt\n\n\n\n\n\n\n\n\n\n"
-                          "Failed! The deployment tool exited with code 1.");
+            << QByteArray("Scanning\n") << QByteArray("<font color=red>Error:</font> no Qt\n")
+            << QByteArray("1")
+            << QStringLiteral(
+                       "\nScanning\n\n<font color=red>Error:</font> no Qt\n\n\n\n\n\n\n\n\n\n"
+                       "Failed! The deployment tool exited with code 1.");
     QTest::newRow("standard error of a successful run is not shown")
-        << QByteArray("done\n") << QByteArray("Warning: something\n") << QByteArray("0")
-        << QStringLiteral("\ndone\n") + successTail;
+            << QByteArray("done\n") << QByteArray("Warning: something\n") << QByteArray("0")
+            << QStringLiteral("\ndone\n") + successTail;
 }
 
 void TestMainWindow::run_showsOutputVerbatim()
@@ -339,7 +346,7 @@ void TestMainWindow::run_showsOutputVerbatim()
     QFETCH(QByteArray, standardOutput);
     QFETCH(QByteArray, standardError);
     QFETCH(QByteArray, exitCode);
-    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+    for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
     // No application chosen: the tool gets one empty argument, which it echoes
     // as an empty line; the pane starts with the tool's own text then.
@@ -370,33 +377,33 @@ void TestMainWindow::run_showsTheEndOfAHugeReport_data()
             lastLines += QString::fromLatin1(line);
     }
     QTest::newRow("a longer report shows its last megabyte of whole lines")
-        << lines
-        << QStringLiteral("[... the first %1 characters of this output are not shown ...]\n")
-                        .arg(echo.size() + 7232 * 32)
-                + lastLines + successTail;
+            << lines
+            << QStringLiteral("[... the first %1 characters of this output are not shown ...]\n")
+                            .arg(echo.size() + 7232 * 32)
+                    + lastLines + successTail;
 
     // Whole 32-character lines and one of 21 fill the megabyte exactly.
     const QByteArray fits = lines.left(32767 * 32) + QByteArray(20, 'x') + '\n';
     QTest::newRow("a report of exactly a megabyte is shown whole")
-        << fits << echo + QString::fromLatin1(fits) + successTail;
+            << fits << echo + QString::fromLatin1(fits) + successTail;
 
     // A line with nowhere to wrap is shown in pieces, so that laying it out
     // does not freeze the window.
     QTest::newRow("a long unbroken line is shown in pieces of 4096 characters")
-        << QByteArray(10000, 'z') + "\nend\n"
-        << echo + QString(4096, QLatin1Char('z')) + QLatin1Char('\n')
-                + QString(4096, QLatin1Char('z')) + QLatin1Char('\n')
-                + QString(1808, QLatin1Char('z')) + QStringLiteral("\nend\n") + successTail;
+            << QByteArray(10000, 'z') + "\nend\n"
+            << echo + QString(4096, QLatin1Char('z')) + QLatin1Char('\n')
+                    + QString(4096, QLatin1Char('z')) + QLatin1Char('\n')
+                    + QString(1808, QLatin1Char('z')) + QStringLiteral("\nend\n") + successTail;
 
     QString cutLine;
     for (int i = 0; i < limit; i += 4096)
         cutLine += QString(qMin(4096, limit - i), QLatin1Char('y')) + QLatin1Char('\n');
     cutLine.chop(1);
     QTest::newRow("a single line longer than a megabyte is cut inside")
-        << QByteArray(limit + 100, 'y')
-        << QStringLiteral("[... the first %1 characters of this output are not shown ...]\n")
-                        .arg(echo.size() + 100)
-                + cutLine + successTail;
+            << QByteArray(limit + 100, 'y')
+            << QStringLiteral("[... the first %1 characters of this output are not shown ...]\n")
+                            .arg(echo.size() + 100)
+                    + cutLine + successTail;
 }
 
 void TestMainWindow::run_showsTheEndOfAHugeReport()
@@ -408,7 +415,7 @@ void TestMainWindow::run_showsTheEndOfAHugeReport()
     QCOMPARE(file.write(output), qint64(output.size()));
     file.close();
     qputenv("STANDIN_STDOUT_FILE", QFile::encodeName(file.fileName()));
-    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+    for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
     chooseExecutable(QStringLiteral("/tmp/a.exe"));
 
@@ -437,7 +444,7 @@ void TestMainWindow::run_replacesAStaleReportWhenTheToolIsMissing()
 
 void TestMainWindow::run_stopsAToolThatHangs()
 {
-    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+    for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
     chooseExecutable(QStringLiteral("/tmp/a.exe"));
     window->setRunTimeLimit(500);
@@ -446,9 +453,10 @@ void TestMainWindow::run_stopsAToolThatHangs()
 
     clickRunAndWait();
     // What the tool printed before it was stopped stays visible above the line.
-    QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\nScanning /tmp/a.exe\n\n\n\n\n\n\n\n\n\n"
-                                    "Failed! The deployment tool did not finish within 30 "
-                                    "seconds and was stopped."));
+    QCOMPARE(pane(),
+             QStringLiteral("/tmp/a.exe\nScanning /tmp/a.exe\n\n\n\n\n\n\n\n\n\n"
+                            "Failed! The deployment tool did not finish within 30 "
+                            "seconds and was stopped."));
 
     qunsetenv("STANDIN_SLEEP_MS");
     qunsetenv("STANDIN_STDOUT");
@@ -469,7 +477,7 @@ void TestMainWindow::appendedLines_matchQTextEditAppend()
 
     qputenv("STANDIN_STDOUT", "b\n");
     chooseExecutable(QStringLiteral("/a"));
-    for (const char *name : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+    for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
     clickRunAndWait();
     QCOMPARE(pane(), reference.toPlainText());
@@ -479,7 +487,8 @@ void TestMainWindow::run_scrollsThePaneToTheEnd()
 {
     QByteArray lines;
     for (int i = 0; i < 200; ++i)
-        lines += "Updating Qt5Core.dll and a long tail that wraps in the narrow pane " + QByteArray::number(i) + '\n';
+        lines += "Updating Qt5Core.dll and a long tail that wraps in the narrow pane "
+                + QByteArray::number(i) + '\n';
     qputenv("STANDIN_STDOUT", lines);
     chooseExecutable(QStringLiteral("/tmp/a.exe"));
     clickRunAndWait();
@@ -520,9 +529,10 @@ void TestMainWindow::openDir_opensTheApplicationFolder_data()
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("expectedPath");
 
-    QTest::newRow("a plain folder") << "/tmp/out/app.exe" << "/tmp/out";
-    QTest::newRow("a folder named like a URL fragment and escape")
-        << "/tmp/C#/50%20 off?/app.exe" << "/tmp/C#/50%20 off?";
+    QTest::newRow("a plain folder") << "/tmp/out/app.exe"
+                                    << "/tmp/out";
+    QTest::newRow("a folder named like a URL fragment and escape") << "/tmp/C#/50%20 off?/app.exe"
+                                                                   << "/tmp/C#/50%20 off?";
     QTest::newRow("no folder opens nothing") << QString() << QString();
 }
 

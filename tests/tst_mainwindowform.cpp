@@ -59,11 +59,11 @@ public:
     };
     mutable QList<Request> requests;
 
-    QString translate(const char *context, const char *sourceText,
-                      const char *disambiguation, int n) const override
+    QString translate(const char *context, const char *sourceText, const char *disambiguation,
+                      int n) const override
     {
-        requests.append({QString::fromUtf8(context), QString::fromUtf8(sourceText),
-                         disambiguation != nullptr, n});
+        requests.append({ QString::fromUtf8(context), QString::fromUtf8(sourceText),
+                          disambiguation != nullptr, n });
         return QString();
     }
     bool isEmpty() const override { return false; }
@@ -141,33 +141,33 @@ void TestMainWindowForm::objectTree_data()
     const QString window = QStringLiteral("MainWindow");
     const QString central = QStringLiteral("centralWidget");
     const QList<QStringList> rows = {
-        {"action", "QAction", window},
-        {"action_2", "QAction", window},
-        {"actionQTDIR", "QAction", window},
-        {"centralWidget", "QWidget", window},
-        {"textBrowser", "QTextBrowser", central},
-        {"Btn_clear", "QPushButton", central},
-        {"label_3", "QLabel", central},
-        {"label_2", "QLabel", central},
-        {"label", "QLabel", central},
-        {"AppPath", "QLineEdit", central},
-        {"qmldir", "QLineEdit", central},
-        {"toolButton", "QToolButton", central},
-        {"TB_qmldir", "QToolButton", central},
-        {"label_4", "QLabel", central},
-        {"appName", "QLabel", central},
-        {"CB_QML", "QCheckBox", central},
-        {"CB_WebKit", "QCheckBox", central},
-        {"CB_Runtime", "QCheckBox", central},
-        {"CB_Release", "QCheckBox", central},
-        {"CB_3D", "QCheckBox", central},
-        {"Run", "QPushButton", central},
-        {"OpenDir", "QPushButton", central},
-        {"pushButton_3", "QPushButton", central},
-        {"reserve_temp", "QPushButton", central},
-        {"menuBar", "QMenuBar", window},
-        {"menu", "QMenu", "menuBar"},
-        {"menu_2", "QMenu", "menuBar"},
+        { "action", "QAction", window },
+        { "action_2", "QAction", window },
+        { "actionQTDIR", "QAction", window },
+        { "centralWidget", "QWidget", window },
+        { "textBrowser", "QTextBrowser", central },
+        { "Btn_clear", "QPushButton", central },
+        { "label_3", "QLabel", central },
+        { "label_2", "QLabel", central },
+        { "label", "QLabel", central },
+        { "AppPath", "QLineEdit", central },
+        { "qmldir", "QLineEdit", central },
+        { "toolButton", "QToolButton", central },
+        { "TB_qmldir", "QToolButton", central },
+        { "label_4", "QLabel", central },
+        { "appName", "QLabel", central },
+        { "CB_QML", "QCheckBox", central },
+        { "CB_WebKit", "QCheckBox", central },
+        { "CB_Runtime", "QCheckBox", central },
+        { "CB_Release", "QCheckBox", central },
+        { "CB_3D", "QCheckBox", central },
+        { "Run", "QPushButton", central },
+        { "OpenDir", "QPushButton", central },
+        { "pushButton_3", "QPushButton", central },
+        { "reserve_temp", "QPushButton", central },
+        { "menuBar", "QMenuBar", window },
+        { "menu", "QMenu", "menuBar" },
+        { "menu_2", "QMenu", "menuBar" },
     };
     for (const QStringList &row : rows)
         QTest::newRow(qPrintable(row.at(0))) << row.at(0) << row.at(1) << row.at(2);
@@ -199,35 +199,48 @@ void TestMainWindowForm::layoutTree_data()
     const QString h = QStringLiteral("QHBoxLayout");
     const QString v = QStringLiteral("QVBoxLayout");
     QTest::newRow("verticalLayout_9") << "verticalLayout_9" << v << "centralWidget"
-        << QStringList{"horizontalLayout_5"} << QList<int>{0} << 6;
-    QTest::newRow("horizontalLayout_5") << "horizontalLayout_5" << h << "verticalLayout_9"
-        << QStringList{"verticalLayout_7", "verticalLayout_8"} << QList<int>{3, 5} << 6;
-    QTest::newRow("verticalLayout_7") << "verticalLayout_7" << v << "horizontalLayout_5"
-        << QStringList{"textBrowser", "Btn_clear"} << QList<int>{8, 1} << 6;
-    QTest::newRow("verticalLayout_8") << "verticalLayout_8" << v << "horizontalLayout_5"
-        << QStringList{"verticalLayout_6", "horizontalLayout_4"} << QList<int>{7, 1} << 6;
-    QTest::newRow("verticalLayout_6") << "verticalLayout_6" << v << "verticalLayout_8"
-        << QStringList{"label_3", "horizontalLayout_2", "horizontalLayout_3", "Run"}
-        << QList<int>{2, 3, 9, 3} << 6;
-    QTest::newRow("horizontalLayout_2") << "horizontalLayout_2" << h << "verticalLayout_6"
-        << QStringList{"horizontalLayout", "verticalLayout_4"} << QList<int>{0, 0} << 6;
-    QTest::newRow("horizontalLayout") << "horizontalLayout" << h << "horizontalLayout_2"
-        << QStringList{"verticalLayout_2", "verticalLayout_3"} << QList<int>{0, 0} << 6;
-    QTest::newRow("verticalLayout_2") << "verticalLayout_2" << v << "horizontalLayout"
-        << QStringList{"label_2", "label"} << QList<int>{0, 0} << 6;
-    QTest::newRow("verticalLayout_3") << "verticalLayout_3" << v << "horizontalLayout"
-        << QStringList{"AppPath", "qmldir"} << QList<int>{0, 0} << 6;
-    QTest::newRow("verticalLayout_4") << "verticalLayout_4" << v << "horizontalLayout_2"
-        << QStringList{"toolButton", "TB_qmldir"} << QList<int>{0, 0} << 6;
-    QTest::newRow("horizontalLayout_3") << "horizontalLayout_3" << h << "verticalLayout_6"
-        << QStringList{"verticalLayout_5", "verticalLayout"} << QList<int>{1, 0} << 0;
-    QTest::newRow("verticalLayout_5") << "verticalLayout_5" << v << "horizontalLayout_3"
-        << QStringList{"label_4", "appName"} << QList<int>{0, 10} << 0;
-    QTest::newRow("verticalLayout") << "verticalLayout" << v << "horizontalLayout_3"
-        << QStringList{"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"}
-        << QList<int>{0, 0, 0, 0, 0} << 0;
+                                      << QStringList { "horizontalLayout_5" } << QList<int> { 0 } << 6;
+    QTest::newRow("horizontalLayout_5")
+            << "horizontalLayout_5" << h << "verticalLayout_9"
+            << QStringList { "verticalLayout_7", "verticalLayout_8" } << QList<int> { 3, 5 } << 6;
+    QTest::newRow("verticalLayout_7")
+            << "verticalLayout_7" << v << "horizontalLayout_5"
+            << QStringList { "textBrowser", "Btn_clear" } << QList<int> { 8, 1 } << 6;
+    QTest::newRow("verticalLayout_8")
+            << "verticalLayout_8" << v << "horizontalLayout_5"
+            << QStringList { "verticalLayout_6", "horizontalLayout_4" } << QList<int> { 7, 1 } << 6;
+    QTest::newRow("verticalLayout_6")
+            << "verticalLayout_6" << v << "verticalLayout_8"
+            << QStringList { "label_3", "horizontalLayout_2", "horizontalLayout_3", "Run" }
+            << QList<int> { 2, 3, 9, 3 } << 6;
+    QTest::newRow("horizontalLayout_2")
+            << "horizontalLayout_2" << h << "verticalLayout_6"
+            << QStringList { "horizontalLayout", "verticalLayout_4" } << QList<int> { 0, 0 } << 6;
+    QTest::newRow("horizontalLayout")
+            << "horizontalLayout" << h << "horizontalLayout_2"
+            << QStringList { "verticalLayout_2", "verticalLayout_3" } << QList<int> { 0, 0 } << 6;
+    QTest::newRow("verticalLayout_2")
+            << "verticalLayout_2" << v << "horizontalLayout" << QStringList { "label_2", "label" }
+            << QList<int> { 0, 0 } << 6;
+    QTest::newRow("verticalLayout_3")
+            << "verticalLayout_3" << v << "horizontalLayout" << QStringList { "AppPath", "qmldir" }
+            << QList<int> { 0, 0 } << 6;
+    QTest::newRow("verticalLayout_4")
+            << "verticalLayout_4" << v << "horizontalLayout_2"
+            << QStringList { "toolButton", "TB_qmldir" } << QList<int> { 0, 0 } << 6;
+    QTest::newRow("horizontalLayout_3")
+            << "horizontalLayout_3" << h << "verticalLayout_6"
+            << QStringList { "verticalLayout_5", "verticalLayout" } << QList<int> { 1, 0 } << 0;
+    QTest::newRow("verticalLayout_5")
+            << "verticalLayout_5" << v << "horizontalLayout_3"
+            << QStringList { "label_4", "appName" } << QList<int> { 0, 10 } << 0;
+    QTest::newRow("verticalLayout")
+            << "verticalLayout" << v << "horizontalLayout_3"
+            << QStringList { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" }
+            << QList<int> { 0, 0, 0, 0, 0 } << 0;
     QTest::newRow("horizontalLayout_4") << "horizontalLayout_4" << h << "verticalLayout_8"
-        << QStringList{"OpenDir", "pushButton_3", "reserve_temp"} << QList<int>{1, 1, 1} << 6;
+                                        << QStringList { "OpenDir", "pushButton_3", "reserve_temp" }
+                                        << QList<int> { 1, 1, 1 } << 6;
 }
 
 void TestMainWindowForm::layoutTree()
@@ -271,24 +284,29 @@ void TestMainWindowForm::styleSheets_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("styleSheet");
 
-    const QString s6 = QStringLiteral("background-color: rgb(0, 0, 0);\ncolor: rgb(255, 255, 255);");
-    QTest::newRow("textBrowser") << "textBrowser"
-        << "font: 14pt \"Arial\";\ncolor: rgb(0, 255, 0);\nbackground-color: rgb(0, 0, 0);";
+    const QString s6 =
+            QStringLiteral("background-color: rgb(0, 0, 0);\ncolor: rgb(255, 255, 255);");
+    QTest::newRow("textBrowser")
+            << "textBrowser"
+            << "font: 14pt \"Arial\";\ncolor: rgb(0, 255, 0);\nbackground-color: rgb(0, 0, 0);";
     QTest::newRow("label_3") << "label_3"
-        << "background-color: rgb(25, 85, 255);\ncolor: rgb(255, 255, 255);\nfont: 87 34pt \"Arial\";";
+                             << "background-color: rgb(25, 85, 255);\ncolor: rgb(255, 255, "
+                                "255);\nfont: 87 34pt \"Arial\";";
     QTest::newRow("AppPath") << "AppPath"
-        << "background-color: rgb(203, 209, 205);\ncolor: rgb(0, 0, 0);";
+                             << "background-color: rgb(203, 209, 205);\ncolor: rgb(0, 0, 0);";
     QTest::newRow("label_4") << "label_4"
-        << "color: rgb(255, 255, 255);\nbackground-color: rgb(0, 0, 0);";
+                             << "color: rgb(255, 255, 255);\nbackground-color: rgb(0, 0, 0);";
     QTest::newRow("appName") << "appName"
-        << "font: 75 29pt \"SF Compact Display\";\nbackground-color: rgb(0, 0, 0);\ncolor: rgb(0, 255, 0);";
-    for (const char *box : {"CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D"})
+                             << "font: 75 29pt \"SF Compact Display\";\nbackground-color: rgb(0, "
+                                "0, 0);\ncolor: rgb(0, 255, 0);";
+    for (const char *box : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         QTest::newRow(box) << box << s6;
-    QTest::newRow("Run") << "Run" << "font: 87 24pt \"Arial\";";
+    QTest::newRow("Run") << "Run"
+                         << "font: 87 24pt \"Arial\";";
     // Objects without a sheet of their own.
-    for (const char *plain : {"MainWindow", "centralWidget", "Btn_clear", "label_2", "label",
-                              "qmldir", "toolButton", "TB_qmldir", "OpenDir", "pushButton_3",
-                              "reserve_temp", "menuBar", "menu", "menu_2"})
+    for (const char *plain :
+         { "MainWindow", "centralWidget", "Btn_clear", "label_2", "label", "qmldir", "toolButton",
+           "TB_qmldir", "OpenDir", "pushButton_3", "reserve_temp", "menuBar", "menu", "menu_2" })
         QTest::newRow(plain) << plain << QString();
 }
 
@@ -297,8 +315,7 @@ void TestMainWindowForm::styleSheets()
     QFETCH(QString, name);
     QFETCH(QString, styleSheet);
 
-    QWidget *widget = name == QLatin1String("MainWindow") ? host
-                                                           : host->findChild<QWidget *>(name);
+    QWidget *widget = name == QLatin1String("MainWindow") ? host : host->findChild<QWidget *>(name);
     QVERIFY(widget);
     QCOMPARE(widget->styleSheet(), styleSheet);
 }
@@ -309,32 +326,75 @@ void TestMainWindowForm::texts_data()
     QTest::addColumn<QString>("property");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("window") << "MainWindow" << "windowTitle" << "MainWindow";
-    QTest::newRow("action") << "action" << "text" << QStringLiteral("关于");
-    QTest::newRow("action_2") << "action_2" << "text" << QStringLiteral("使用说明");
-    QTest::newRow("actionQTDIR") << "actionQTDIR" << "text" << "QTDIR";
-    QTest::newRow("Btn_clear") << "Btn_clear" << "text" << QStringLiteral("清空");
-    QTest::newRow("label_3") << "label_3" << "text" << "Halvex";
-    QTest::newRow("label_2") << "label_2" << "text" << "AppPath:";
-    QTest::newRow("label") << "label" << "text" << "qmldir:";
-    QTest::newRow("toolButton") << "toolButton" << "text" << "...";
-    QTest::newRow("TB_qmldir") << "TB_qmldir" << "text" << "...";
-    QTest::newRow("label_4") << "label_4" << "text" << "AppName";
-    QTest::newRow("appName") << "appName" << "text" << "Not Select App";
-    QTest::newRow("CB_QML") << "CB_QML" << "text" << "QML-Dir";
-    QTest::newRow("CB_WebKit") << "CB_WebKit" << "text" << "NO-WebKit";
-    QTest::newRow("CB_Runtime") << "CB_Runtime" << "text" << "NO-Runtime";
-    QTest::newRow("CB_Release") << "CB_Release" << "text" << "Release";
-    QTest::newRow("CB_3D") << "CB_3D" << "text" << "NO-3D";
-    QTest::newRow("Run") << "Run" << "text" << "Run";
-    QTest::newRow("OpenDir") << "OpenDir" << "text" << QStringLiteral("打开生成");
-    QTest::newRow("pushButton_3") << "pushButton_3" << "text" << "Reserve";
-    QTest::newRow("reserve_temp") << "reserve_temp" << "text" << "Reserve";
-    QTest::newRow("menu") << "menu" << "title" << QStringLiteral("帮助");
-    QTest::newRow("menu_2") << "menu_2" << "title" << QStringLiteral("设置");
-    QTest::newRow("AppPath") << "AppPath" << "text" << QString();
-    QTest::newRow("qmldir") << "qmldir" << "text" << QString();
-    QTest::newRow("textBrowser") << "textBrowser" << "plainText" << QString();
+    QTest::newRow("window") << "MainWindow"
+                            << "windowTitle"
+                            << "MainWindow";
+    QTest::newRow("action") << "action"
+                            << "text" << QStringLiteral("关于");
+    QTest::newRow("action_2") << "action_2"
+                              << "text" << QStringLiteral("使用说明");
+    QTest::newRow("actionQTDIR") << "actionQTDIR"
+                                 << "text"
+                                 << "QTDIR";
+    QTest::newRow("Btn_clear") << "Btn_clear"
+                               << "text" << QStringLiteral("清空");
+    QTest::newRow("label_3") << "label_3"
+                             << "text"
+                             << "Halvex";
+    QTest::newRow("label_2") << "label_2"
+                             << "text"
+                             << "AppPath:";
+    QTest::newRow("label") << "label"
+                           << "text"
+                           << "qmldir:";
+    QTest::newRow("toolButton") << "toolButton"
+                                << "text"
+                                << "...";
+    QTest::newRow("TB_qmldir") << "TB_qmldir"
+                               << "text"
+                               << "...";
+    QTest::newRow("label_4") << "label_4"
+                             << "text"
+                             << "AppName";
+    QTest::newRow("appName") << "appName"
+                             << "text"
+                             << "Not Select App";
+    QTest::newRow("CB_QML") << "CB_QML"
+                            << "text"
+                            << "QML-Dir";
+    QTest::newRow("CB_WebKit") << "CB_WebKit"
+                               << "text"
+                               << "NO-WebKit";
+    QTest::newRow("CB_Runtime") << "CB_Runtime"
+                                << "text"
+                                << "NO-Runtime";
+    QTest::newRow("CB_Release") << "CB_Release"
+                                << "text"
+                                << "Release";
+    QTest::newRow("CB_3D") << "CB_3D"
+                           << "text"
+                           << "NO-3D";
+    QTest::newRow("Run") << "Run"
+                         << "text"
+                         << "Run";
+    QTest::newRow("OpenDir") << "OpenDir"
+                             << "text" << QStringLiteral("打开生成");
+    QTest::newRow("pushButton_3") << "pushButton_3"
+                                  << "text"
+                                  << "Reserve";
+    QTest::newRow("reserve_temp") << "reserve_temp"
+                                  << "text"
+                                  << "Reserve";
+    QTest::newRow("menu") << "menu"
+                          << "title" << QStringLiteral("帮助");
+    QTest::newRow("menu_2") << "menu_2"
+                            << "title" << QStringLiteral("设置");
+    QTest::newRow("AppPath") << "AppPath"
+                             << "text" << QString();
+    QTest::newRow("qmldir") << "qmldir"
+                            << "text" << QString();
+    QTest::newRow("textBrowser") << "textBrowser"
+                                 << "plainText" << QString();
 }
 
 void TestMainWindowForm::texts()
@@ -343,8 +403,7 @@ void TestMainWindowForm::texts()
     QFETCH(QString, property);
     QFETCH(QString, text);
 
-    QObject *object = name == QLatin1String("MainWindow") ? host
-                                                           : host->findChild<QObject *>(name);
+    QObject *object = name == QLatin1String("MainWindow") ? host : host->findChild<QObject *>(name);
     QVERIFY(object);
     const QVariant value = object->property(qPrintable(property));
     QVERIFY(value.isValid());
@@ -369,10 +428,28 @@ void TestMainWindowForm::textsUseTheFormsContext()
         sources.append(request.source);
     }
     const QStringList expected = {
-        "MainWindow", QStringLiteral("关于"), QStringLiteral("使用说明"), "QTDIR",
-        QStringLiteral("清空"), "Halvex", "AppPath:", "qmldir:", "...", "...", "AppName",
-        "Not Select App", "QML-Dir", "NO-WebKit", "NO-Runtime", "Release", "NO-3D", "Run",
-        QStringLiteral("打开生成"), "Reserve", "Reserve", QStringLiteral("帮助"),
+        "MainWindow",
+        QStringLiteral("关于"),
+        QStringLiteral("使用说明"),
+        "QTDIR",
+        QStringLiteral("清空"),
+        "Halvex",
+        "AppPath:",
+        "qmldir:",
+        "...",
+        "...",
+        "AppName",
+        "Not Select App",
+        "QML-Dir",
+        "NO-WebKit",
+        "NO-Runtime",
+        "Release",
+        "NO-3D",
+        "Run",
+        QStringLiteral("打开生成"),
+        "Reserve",
+        "Reserve",
+        QStringLiteral("帮助"),
         QStringLiteral("设置"),
     };
     QCOMPARE(sources, expected);
@@ -386,13 +463,15 @@ void TestMainWindowForm::fonts_data()
     QTest::addColumn<int>("weight");
 
     QTest::newRow("Btn_clear") << "Btn_clear" << QString() << 19 << int(QFont::Normal);
-    QTest::newRow("label_3") << "label_3" << "Arial" << 34 << 10;
+    QTest::newRow("label_3") << "label_3"
+                             << "Arial" << 34 << 10;
     QTest::newRow("label_2") << "label_2" << QString() << 12 << int(QFont::Normal);
     QTest::newRow("label") << "label" << QString() << 12 << int(QFont::Normal);
     QTest::newRow("label_4") << "label_4" << QString() << 18 << int(QFont::Normal);
-    QTest::newRow("appName") << "appName" << "SF Compact Display" << 29 << 9;
-    for (const char *f14 : {"AppPath", "qmldir", "CB_QML", "CB_WebKit", "CB_Runtime",
-                            "CB_Release", "CB_3D", "OpenDir", "pushButton_3", "reserve_temp"})
+    QTest::newRow("appName") << "appName"
+                             << "SF Compact Display" << 29 << 9;
+    for (const char *f14 : { "AppPath", "qmldir", "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release",
+                             "CB_3D", "OpenDir", "pushButton_3", "reserve_temp" })
         QTest::newRow(f14) << f14 << QString() << 14 << int(QFont::Normal);
 }
 
@@ -416,9 +495,9 @@ void TestMainWindowForm::sharedFontsAreEqual()
 {
     const Ui::MainWindow &ui = host->ui;
     const QFont f14 = ui.AppPath->font();
-    const QList<QWidget *> sharing = {ui.qmldir, ui.CB_QML, ui.CB_WebKit, ui.CB_Runtime,
-                                      ui.CB_Release, ui.CB_3D, ui.OpenDir, ui.pushButton_3,
-                                      ui.reserve_temp};
+    const QList<QWidget *> sharing = { ui.qmldir,     ui.CB_QML,       ui.CB_WebKit,
+                                       ui.CB_Runtime, ui.CB_Release,   ui.CB_3D,
+                                       ui.OpenDir,    ui.pushButton_3, ui.reserve_temp };
     for (const QWidget *widget : sharing)
         QCOMPARE(widget->font(), f14);
     QCOMPARE(ui.label->font(), ui.label_2->font());
@@ -488,8 +567,7 @@ void TestMainWindowForm::runIcon_data()
     QTest::newRow("normal on") << int(QIcon::Normal) << int(QIcon::On) << ":/res/pause.png";
     QTest::newRow("disabled off") << int(QIcon::Disabled) << int(QIcon::Off)
                                   << ":/res/start-disable.png";
-    QTest::newRow("disabled on") << int(QIcon::Disabled) << int(QIcon::On)
-                                 << ":/res/start-disable.png";
+    QTest::newRow("disabled on") << int(QIcon::Disabled) << int(QIcon::On) << ":/res/start-disable.png";
 }
 
 void TestMainWindowForm::runIcon()
@@ -504,7 +582,7 @@ void TestMainWindowForm::runIcon()
     const auto iconMode = QIcon::Mode(mode);
     const auto iconState = QIcon::State(state);
     // One entry per mode and state, at the image's own size.
-    QCOMPARE(icon.availableSizes(iconMode, iconState), QList<QSize>{expected.size()});
+    QCOMPARE(icon.availableSizes(iconMode, iconState), QList<QSize> { expected.size() });
     const QImage drawn = icon.pixmap(expected.size(), iconMode, iconState).toImage();
     QCOMPARE(drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied),
              expected.convertToFormat(QImage::Format_ARGB32_Premultiplied));
@@ -520,12 +598,15 @@ void TestMainWindowForm::runIconFollowsEnabledState()
 
     // What the button draws: the icon at its icon size, in the mode of its state.
     const QImage start = QImage(":/res/start.png").convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage disabled = QImage(":/res/start-disable.png").convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage disabled =
+            QImage(":/res/start-disable.png").convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const auto drawn = [run] {
         const QIcon::Mode mode = run->isEnabled() ? QIcon::Normal : QIcon::Disabled;
         const QIcon::State state = run->isChecked() ? QIcon::On : QIcon::Off;
-        return run->icon().pixmap(run->iconSize(), mode, state).toImage()
-            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        return run->icon()
+                .pixmap(run->iconSize(), mode, state)
+                .toImage()
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     };
     QCOMPARE(drawn(), start);
     run->setEnabled(false);
@@ -539,16 +620,17 @@ void TestMainWindowForm::menus()
     const Ui::MainWindow &ui = host->ui;
     QCOMPARE(host->menuBar(), ui.menuBar);
     QCOMPARE(ui.menuBar->geometry(), QRect(0, 0, 838, 22));
-    QCOMPARE(ui.menuBar->actions(), QList<QAction *>({ui.menu->menuAction(), ui.menu_2->menuAction()}));
+    QCOMPARE(ui.menuBar->actions(),
+             QList<QAction *>({ ui.menu->menuAction(), ui.menu_2->menuAction() }));
 
     const QList<QAction *> help = ui.menu->actions();
     QCOMPARE(help.size(), 3);
     QCOMPARE(help.at(0), ui.action);
     QCOMPARE(help.at(1), ui.action_2);
     QVERIFY(help.at(2)->isSeparator());
-    QCOMPARE(ui.menu_2->actions(), QList<QAction *>{ui.actionQTDIR});
+    QCOMPARE(ui.menu_2->actions(), QList<QAction *> { ui.actionQTDIR });
 
-    for (const QAction *action : {ui.action, ui.action_2, ui.actionQTDIR}) {
+    for (const QAction *action : { ui.action, ui.action_2, ui.actionQTDIR }) {
         QVERIFY(action->shortcut().isEmpty());
         QVERIFY(action->statusTip().isEmpty());
     }
@@ -561,11 +643,12 @@ void TestMainWindowForm::initialStates()
     const Ui::MainWindow &ui = host->ui;
     QCOMPARE(host->size(), QSize(838, 659));
     QCOMPARE(host->centralWidget(), ui.centralWidget);
-    for (const QCheckBox *box : {ui.CB_QML, ui.CB_WebKit, ui.CB_Runtime, ui.CB_Release, ui.CB_3D})
+    for (const QCheckBox *box : { ui.CB_QML, ui.CB_WebKit, ui.CB_Runtime, ui.CB_Release, ui.CB_3D })
         QVERIFY2(box->isChecked(), qPrintable(box->objectName()));
     QVERIFY(ui.AppPath->isReadOnly());
     QVERIFY(!ui.qmldir->isReadOnly());
-    for (const QWidget *widget : ui.centralWidget->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+    for (const QWidget *widget :
+         ui.centralWidget->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
         QVERIFY2(widget->isEnabled(), qPrintable(widget->objectName()));
 }
 
@@ -581,16 +664,26 @@ void TestMainWindowForm::signalsReachTheirSlots_data()
     QTest::addColumn<QString>("gesture");
     QTest::addColumn<QStringList>("calls");
 
-    QTest::newRow("toolButton") << "toolButton" << "click" << QStringList{"toolButton"};
-    QTest::newRow("Run") << "Run" << "click" << QStringList{"Run"};
-    QTest::newRow("qmldir") << "qmldir" << "type" << QStringList{"qmldir:a", "qmldir:ab"};
-    QTest::newRow("TB_qmldir") << "TB_qmldir" << "click" << QStringList{"TB_qmldir"};
-    QTest::newRow("CB_QML") << "CB_QML" << "click" << QStringList{"CB_QML:off"};
-    QTest::newRow("OpenDir") << "OpenDir" << "click" << QStringList{"OpenDir"};
-    QTest::newRow("Btn_clear") << "Btn_clear" << "click" << QStringList{"Btn_clear"};
-    QTest::newRow("action") << "action" << "trigger" << QStringList{"action"};
-    QTest::newRow("AppPath") << "AppPath" << "setText" << QStringList{"AppPath:C:/app"};
-    QTest::newRow("actionQTDIR") << "actionQTDIR" << "trigger" << QStringList{"actionQTDIR"};
+    QTest::newRow("toolButton") << "toolButton"
+                                << "click" << QStringList { "toolButton" };
+    QTest::newRow("Run") << "Run"
+                         << "click" << QStringList { "Run" };
+    QTest::newRow("qmldir") << "qmldir"
+                            << "type" << QStringList { "qmldir:a", "qmldir:ab" };
+    QTest::newRow("TB_qmldir") << "TB_qmldir"
+                               << "click" << QStringList { "TB_qmldir" };
+    QTest::newRow("CB_QML") << "CB_QML"
+                            << "click" << QStringList { "CB_QML:off" };
+    QTest::newRow("OpenDir") << "OpenDir"
+                             << "click" << QStringList { "OpenDir" };
+    QTest::newRow("Btn_clear") << "Btn_clear"
+                               << "click" << QStringList { "Btn_clear" };
+    QTest::newRow("action") << "action"
+                            << "trigger" << QStringList { "action" };
+    QTest::newRow("AppPath") << "AppPath"
+                             << "setText" << QStringList { "AppPath:C:/app" };
+    QTest::newRow("actionQTDIR") << "actionQTDIR"
+                                 << "trigger" << QStringList { "actionQTDIR" };
 }
 
 void TestMainWindowForm::signalsReachTheirSlots()
@@ -623,7 +716,7 @@ void TestMainWindowForm::unconnectedObjectsCallNothing()
     QSignalSpy otherClicks(ui.reserve_temp, &QPushButton::clicked);
     QTest::mouseClick(ui.pushButton_3, Qt::LeftButton);
     QTest::mouseClick(ui.reserve_temp, Qt::LeftButton);
-    for (QCheckBox *box : {ui.CB_WebKit, ui.CB_Runtime, ui.CB_Release, ui.CB_3D}) {
+    for (QCheckBox *box : { ui.CB_WebKit, ui.CB_Runtime, ui.CB_Release, ui.CB_3D }) {
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
     }

@@ -10,10 +10,11 @@ Q_DECLARE_METATYPE(Environment)
 
 namespace {
 
-const QByteArrayList standinVariables = {
-    "STANDIN_STDOUT", "STANDIN_STDOUT_FILE", "STANDIN_STDERR", "STANDIN_FLOOD_STDOUT",
-    "STANDIN_FLOOD_STDERR", "STANDIN_SLEEP_MS", "STANDIN_HEARTBEAT_FILE", "STANDIN_CRASH",
-    "STANDIN_EXIT_CODE"};
+const QByteArrayList standinVariables = { "STANDIN_STDOUT",         "STANDIN_STDOUT_FILE",
+                                          "STANDIN_STDERR",         "STANDIN_FLOOD_STDOUT",
+                                          "STANDIN_FLOOD_STDERR",   "STANDIN_SLEEP_MS",
+                                          "STANDIN_HEARTBEAT_FILE", "STANDIN_CRASH",
+                                          "STANDIN_EXIT_CODE" };
 
 const int anyExitCode = INT_MIN; // a crash's code differs between platforms
 
@@ -27,7 +28,7 @@ void keepMessage(QtMsgType type, const QMessageLogContext &context, const QStrin
 {
     {
         QMutexLocker locker(&messagesMutex);
-        messages.append({type, text});
+        messages.append({ type, text });
     }
     testlibHandler(type, context, text);
 }
@@ -74,14 +75,20 @@ Run runTool(MyProcess &worker, const QString &program, const QStringList &argume
 {
     Run run;
     QObject window;
-    QObject::connect(&worker, &MyProcess::CommandOutput, &window, [&run](const QString &text) {
-        run.outputs << text;
-        run.events << QStringLiteral("output");
-    }, Qt::QueuedConnection);
-    QObject::connect(&worker, &MyProcess::processFinished, &window, [&run](int code) {
-        run.finishCodes << code;
-        run.events << QStringLiteral("finished");
-    }, Qt::QueuedConnection);
+    QObject::connect(
+            &worker, &MyProcess::CommandOutput, &window,
+            [&run](const QString &text) {
+                run.outputs << text;
+                run.events << QStringLiteral("output");
+            },
+            Qt::QueuedConnection);
+    QObject::connect(
+            &worker, &MyProcess::processFinished, &window,
+            [&run](int code) {
+                run.finishCodes << code;
+                run.events << QStringLiteral("finished");
+            },
+            Qt::QueuedConnection);
 
     worker.setCommand(program, arguments);
     worker.startProcess();
@@ -146,25 +153,32 @@ void TestMyProcess::run_reportsHowTheToolEnded_data()
     QTest::addColumn<bool>("succeeded");
 
     QTest::newRow("a tool that ends well is a success")
-        << Environment{{"STANDIN_STDOUT", "Updating Qt5Core.dll.\n"}} << true
-        << true << "Updating Qt5Core.dll.\n" << "" << QProcess::NormalExit << 0 << true;
+            << Environment { { "STANDIN_STDOUT", "Updating Qt5Core.dll.\n" } } << true << true
+            << "Updating Qt5Core.dll.\n"
+            << "" << QProcess::NormalExit << 0 << true;
     QTest::newRow("two lines and exit code 3 complete, but as a failure")
-        << Environment{{"STANDIN_STDOUT", "a\nb\n"}, {"STANDIN_EXIT_CODE", "3"}} << true
-        << true << "a\nb\n" << "" << QProcess::NormalExit << 3 << false;
+            << Environment { { "STANDIN_STDOUT", "a\nb\n" }, { "STANDIN_EXIT_CODE", "3" } } << true
+            << true << "a\nb\n"
+            << "" << QProcess::NormalExit << 3 << false;
     QTest::newRow("an error on standard error only leaves the output empty")
-        << Environment{{"STANDIN_STDERR", "Unable to find dependent libraries.\n"},
-                       {"STANDIN_EXIT_CODE", "1"}} << true
-        << true << "" << "Unable to find dependent libraries.\n" << QProcess::NormalExit << 1
-        << false;
+            << Environment { { "STANDIN_STDERR", "Unable to find dependent libraries.\n" },
+                             { "STANDIN_EXIT_CODE", "1" } }
+            << true << true << ""
+            << "Unable to find dependent libraries.\n"
+            << QProcess::NormalExit << 1 << false;
     QTest::newRow("warnings on standard error with exit code 0 are still a success")
-        << Environment{{"STANDIN_STDOUT", "done\n"}, {"STANDIN_STDERR", "Warning: no VC dir\n"}}
-        << true << true << "done\n" << "Warning: no VC dir\n" << QProcess::NormalExit << 0 << true;
+            << Environment { { "STANDIN_STDOUT", "done\n" },
+                             { "STANDIN_STDERR", "Warning: no VC dir\n" } }
+            << true << true << "done\n"
+            << "Warning: no VC dir\n"
+            << QProcess::NormalExit << 0 << true;
     QTest::newRow("a crash keeps what was printed and is told apart from an exit code")
-        << Environment{{"STANDIN_STDOUT", "Scanning demo.exe\n"}, {"STANDIN_CRASH", "1"}} << true
-        << true << "Scanning demo.exe\n" << "" << QProcess::CrashExit << anyExitCode << false;
+            << Environment { { "STANDIN_STDOUT", "Scanning demo.exe\n" }, { "STANDIN_CRASH", "1" } }
+            << true << true << "Scanning demo.exe\n"
+            << "" << QProcess::CrashExit << anyExitCode << false;
     QTest::newRow("a missing tool is not started")
-        << Environment{{"STANDIN_STDOUT", "never\n"}} << false
-        << false << "" << "" << QProcess::NormalExit << 0 << false;
+            << Environment { { "STANDIN_STDOUT", "never\n" } } << false << false << ""
+            << "" << QProcess::NormalExit << 0 << false;
 }
 
 void TestMyProcess::run_reportsHowTheToolEnded()
@@ -177,8 +191,8 @@ void TestMyProcess::run_reportsHowTheToolEnded()
     QFETCH(int, exitCode);
 
     FakeQtKit kit;
-    const QString program =
-        installed ? kit.toolPath() : kit.qtDir() + QStringLiteral("/nowhere/bin/windeployqt.exe");
+    const QString program = installed ? kit.toolPath()
+                                      : kit.qtDir() + QStringLiteral("/nowhere/bin/windeployqt.exe");
     setToolEnvironment(environment);
     MyProcess worker(nullptr);
 
@@ -204,13 +218,14 @@ void TestMyProcess::run_reportsHowTheToolEnded()
     if (exitCode != anyExitCode)
         QCOMPARE(run.outcome.exitCode, exitCode);
     // The window's flow is the same for every completed run: output, then 0.
-    QCOMPARE(run.events, QStringList({"output", "finished"}));
-    QCOMPARE(run.outputs, QStringList{output});
-    QCOMPARE(run.finishCodes, QList<int>{0});
+    QCOMPARE(run.events, QStringList({ "output", "finished" }));
+    QCOMPARE(run.outputs, QStringList { output });
+    QCOMPARE(run.finishCodes, QList<int> { 0 });
 
     const char *statusName = exitStatus == QProcess::NormalExit ? "NormalExit" : "CrashExit";
-    QCOMPARE(exitLines(), QStringList({QStringLiteral("exitStatus----> QProcess::") + statusName,
-                                       QStringLiteral("exitCode----> %1").arg(run.outcome.exitCode)}));
+    QCOMPARE(exitLines(),
+             QStringList({ QStringLiteral("exitStatus----> QProcess::") + statusName,
+                           QStringLiteral("exitCode----> %1").arg(run.outcome.exitCode) }));
 }
 
 void TestMyProcess::overTimeLimit_toolIsKilledAndNextRunIsClean()
@@ -218,13 +233,13 @@ void TestMyProcess::overTimeLimit_toolIsKilledAndNextRunIsClean()
     FakeQtKit kit;
     QTemporaryDir dir;
     const QString heartbeat = dir.filePath(QStringLiteral("heartbeat"));
-    setToolEnvironment({{"STANDIN_STDOUT", "Scanning demo.exe\n"},
-                        {"STANDIN_SLEEP_MS", "60000"},
-                        {"STANDIN_HEARTBEAT_FILE", QFile::encodeName(heartbeat)}});
+    setToolEnvironment({ { "STANDIN_STDOUT", "Scanning demo.exe\n" },
+                         { "STANDIN_SLEEP_MS", "60000" },
+                         { "STANDIN_HEARTBEAT_FILE", QFile::encodeName(heartbeat) } });
     MyProcess worker(nullptr);
     worker.setTimeLimit(1000);
 
-    const Run stopped = runTool(worker, kit.toolPath(), {QStringLiteral("demo.exe")});
+    const Run stopped = runTool(worker, kit.toolPath(), { QStringLiteral("demo.exe") });
     QVERIFY(stopped.outcome.started);
     QVERIFY(stopped.outcome.timedOut);
     QVERIFY(!stopped.outcome.succeeded());
@@ -240,10 +255,10 @@ void TestMyProcess::overTimeLimit_toolIsKilledAndNextRunIsClean()
 
     qunsetenv("STANDIN_STDOUT");
     qunsetenv("STANDIN_SLEEP_MS");
-    const Run next = runTool(worker, kit.toolPath(), {QStringLiteral("second.exe")});
+    const Run next = runTool(worker, kit.toolPath(), { QStringLiteral("second.exe") });
     QVERIFY(next.outcome.succeeded());
-    QCOMPARE(next.outputs, QStringList{QStringLiteral("second.exe\n")});
-    QCOMPARE(next.finishCodes, QList<int>{0});
+    QCOMPARE(next.outputs, QStringList { QStringLiteral("second.exe\n") });
+    QCOMPARE(next.finishCodes, QList<int> { 0 });
     QCOMPARE(fileSize(heartbeat), beats);
 }
 
@@ -252,30 +267,31 @@ void TestMyProcess::twoRuns_eachCarriesOnlyItsOwnCommand()
     FakeQtKit kit;
     MyProcess worker(nullptr);
 
-    const Run first = runTool(worker, kit.toolPath(), {"C:/a/first.exe", "--release"});
-    QCOMPARE(first.outputs, QStringList{"C:/a/first.exe\n--release\n"});
+    const Run first = runTool(worker, kit.toolPath(), { "C:/a/first.exe", "--release" });
+    QCOMPARE(first.outputs, QStringList { "C:/a/first.exe\n--release\n" });
 
     qputenv("STANDIN_EXIT_CODE", "2");
-    const Run second = runTool(worker, kit.toolPath(), {"C:/b/second.exe"});
-    QCOMPARE(second.outputs, QStringList{"C:/b/second.exe\n"});
+    const Run second = runTool(worker, kit.toolPath(), { "C:/b/second.exe" });
+    QCOMPARE(second.outputs, QStringList { "C:/b/second.exe\n" });
     QCOMPARE(second.outcome.output, QStringLiteral("C:/b/second.exe\n"));
     QCOMPARE(second.outcome.exitCode, 2);
-    QCOMPARE(second.events, QStringList({"output", "finished"}));
+    QCOMPARE(second.events, QStringList({ "output", "finished" }));
 }
 
 void TestMyProcess::arguments_reachToolUnchanged_data()
 {
     QTest::addColumn<QStringList>("arguments");
 
-    QTest::newRow("spaces in a path") << QStringList{"C:/My Apps/demo app.exe"};
-    QTest::newRow("double and single quotes") << QStringList{"say \"hi\"", "it's", "\""};
+    QTest::newRow("spaces in a path") << QStringList { "C:/My Apps/demo app.exe" };
+    QTest::newRow("double and single quotes") << QStringList { "say \"hi\"", "it's", "\"" };
     QTest::newRow("backslashes before a quote and at the end")
-        << QStringList{"C:\\a b\\\"x", "C:\\dir\\", "\\\\"};
-    QTest::newRow("shell and batch characters") << QStringList{"#", "%PATH%", "%", "a&b|c", "$HOME", "*"};
-    QTest::newRow("non-ASCII letters") << QStringList{"C:/用户/演示.exe", "Ĺéon", "данные"};
+            << QStringList { "C:\\a b\\\"x", "C:\\dir\\", "\\\\" };
+    QTest::newRow("shell and batch characters")
+            << QStringList { "#", "%PATH%", "%", "a&b|c", "$HOME", "*" };
+    QTest::newRow("non-ASCII letters") << QStringList { "C:/用户/演示.exe", "Ĺéon", "данные" };
     QTest::newRow("leading dashes are arguments, not options of ours")
-        << QStringList{"-", "--qmldir", "-release"};
-    QTest::newRow("an empty argument keeps its place") << QStringList{"C:/x.exe", "", "--release"};
+            << QStringList { "-", "--qmldir", "-release" };
+    QTest::newRow("an empty argument keeps its place") << QStringList { "C:/x.exe", "", "--release" };
 }
 
 void TestMyProcess::arguments_reachToolUnchanged()
@@ -285,7 +301,7 @@ void TestMyProcess::arguments_reachToolUnchanged()
     MyProcess worker(nullptr);
 
     const Run run = runTool(worker, kit.toolPath(), arguments);
-    QCOMPARE(run.outputs, QStringList{arguments.join(QLatin1Char('\n')) + QLatin1Char('\n')});
+    QCOMPARE(run.outputs, QStringList { arguments.join(QLatin1Char('\n')) + QLatin1Char('\n') });
 }
 
 void TestMyProcess::output_isUtf8UpToFirstZeroByte_data()
@@ -294,11 +310,13 @@ void TestMyProcess::output_isUtf8UpToFirstZeroByte_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("Chinese text in UTF-8")
-        << QByteArray("\xe9\x83\xa8\xe7\xbd\xb2 ok\n") << QString::fromUtf8("部署 ok\n");
+            << QByteArray("\xe9\x83\xa8\xe7\xbd\xb2 ok\n") << QString::fromUtf8("部署 ok\n");
     QTest::newRow("invalid UTF-8 becomes replacement characters")
-        << QByteArray("a\xff\xfe" "b\n") << QStringLiteral("a\uFFFD\uFFFDb\n");
+            << QByteArray("a\xff\xfe"
+                          "b\n")
+            << QStringLiteral("a\uFFFD\uFFFDb\n");
     QTest::newRow("the text ends at the first zero byte")
-        << QByteArray("shown\0hidden\n", 13) << QStringLiteral("shown");
+            << QByteArray("shown\0hidden\n", 13) << QStringLiteral("shown");
     QTest::newRow("a zero byte first leaves nothing") << QByteArray("\0rest", 5) << QString();
 }
 
@@ -324,7 +342,7 @@ void TestMyProcess::floodOnBothChannels_isReadWhole()
 {
     const QByteArray size = QByteArray::number(20 * 1024 * 1024);
     FakeQtKit kit;
-    setToolEnvironment({{"STANDIN_FLOOD_STDOUT", size}, {"STANDIN_FLOOD_STDERR", size}});
+    setToolEnvironment({ { "STANDIN_FLOOD_STDOUT", size }, { "STANDIN_FLOOD_STDERR", size } });
     MyProcess worker(nullptr);
 
     const Run run = runTool(worker, kit.toolPath(), {});
@@ -341,8 +359,8 @@ void TestMyProcess::destructor_waitsForRunAndLeavesNoTool()
     FakeQtKit kit;
     QTemporaryDir dir;
     const QString heartbeat = dir.filePath(QStringLiteral("heartbeat"));
-    setToolEnvironment({{"STANDIN_SLEEP_MS", "60000"},
-                        {"STANDIN_HEARTBEAT_FILE", QFile::encodeName(heartbeat)}});
+    setToolEnvironment({ { "STANDIN_SLEEP_MS", "60000" },
+                         { "STANDIN_HEARTBEAT_FILE", QFile::encodeName(heartbeat) } });
     auto worker = new MyProcess(nullptr);
     worker->setTimeLimit(1000);
     worker->setCommand(kit.toolPath(), {});

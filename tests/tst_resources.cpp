@@ -36,7 +36,7 @@ QList<Chunk> pngChunks(const QByteArray &file)
         const quint32 length = qFromBigEndian<quint32>(file.constData() + pos);
         if (length > quint32(file.size() - pos - 12))
             return {};
-        chunks.append({file.mid(pos + 4, 4), file.mid(pos + 8, int(length))});
+        chunks.append({ file.mid(pos + 4, 4), file.mid(pos + 8, int(length)) });
         pos += 12 + int(length);
     }
     return chunks;
@@ -96,9 +96,8 @@ void TestResources::resolvesBeforeApplication()
 
 void TestResources::directoryHoldsExactlyTheImages()
 {
-    const QStringList expected = {QStringLiteral("pause.png"),
-                                  QStringLiteral("start-disable.png"),
-                                  QStringLiteral("start.png")};
+    const QStringList expected = { QStringLiteral("pause.png"), QStringLiteral("start-disable.png"),
+                                   QStringLiteral("start.png") };
     QCOMPARE(QDir(QStringLiteral(":/res")).entryList(QDir::AllEntries, QDir::Name), expected);
 }
 
@@ -174,7 +173,7 @@ void TestResources::hasOnlyTheExpectedChunks()
     QStringList types;
     for (const Chunk &chunk : chunks)
         types.append(QString::fromLatin1(chunk.type));
-    QCOMPARE(types, QStringList({"IHDR", "pHYs", "IDAT", "IEND"}));
+    QCOMPARE(types, QStringList({ "IHDR", "pHYs", "IDAT", "IEND" }));
 
     const QByteArray ihdr = chunks.at(0).data;
     QCOMPARE(ihdr.size(), 13);

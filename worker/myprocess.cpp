@@ -13,8 +13,7 @@ QString toolText(const QByteArray &bytes)
 
 } // namespace
 
-MyProcess::MyProcess(QWidget *window)
-    : QThread(nullptr), process(new QProcess)
+MyProcess::MyProcess(QWidget *window) : QThread(nullptr), process(new QProcess)
 {
     Q_UNUSED(window);
     // The process is driven only from run(), so it must live in that thread.

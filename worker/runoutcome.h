@@ -8,13 +8,13 @@
 // read by the GUI thread once the run has returned, so it needs no lock.
 struct RunOutcome
 {
-    bool started = false;  // false: the program could not be started at all
+    bool started = false; // false: the program could not be started at all
     bool timedOut = false; // the tool ran over the time limit and was killed
     QProcess::ExitStatus exitStatus = QProcess::NormalExit;
     int exitCode = 0;
-    QString errorString;   // why the tool could not be started
+    QString errorString; // why the tool could not be started
     QString standardError; // what the tool wrote to standard error
-    QString output;        // its standard output; after a time-out, what it printed until then
+    QString output; // its standard output; after a time-out, what it printed until then
 
     bool succeeded() const
     {

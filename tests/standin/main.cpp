@@ -68,9 +68,7 @@ static std::vector<std::string> utf8Arguments(int, char *[])
     return arguments;
 }
 #else
-static void useBinaryOutput()
-{
-}
+static void useBinaryOutput() { }
 
 static std::vector<std::string> utf8Arguments(int argc, char *argv[])
 {
@@ -125,7 +123,7 @@ static void sleepWithHeartbeat(long long msecs, const std::string &heartbeatFile
         if (!heartbeatFile.empty())
             std::ofstream(heartbeatFile, std::ios::app | std::ios::binary) << '.';
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-            std::chrono::milliseconds(20), end - std::chrono::steady_clock::now()));
+                std::chrono::milliseconds(20), end - std::chrono::steady_clock::now()));
     }
 }
 
