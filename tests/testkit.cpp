@@ -24,3 +24,15 @@ QString FakeQtKit::toolPath() const
 {
     return dir.path() + QStringLiteral("/bin/windeployqt.exe");
 }
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}

@@ -1,6 +1,7 @@
 #ifndef TESTKIT_H
 #define TESTKIT_H
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -18,5 +19,9 @@ private:
     QTemporaryDir dir;
     bool installed = false;
 };
+
+// A file's bytes, or nothing when it cannot be read.
+QByteArray readAll(const QString &path);
+bool writeAll(const QString &path, const QByteArray &bytes);
 
 #endif // TESTKIT_H

@@ -1,22 +1,11 @@
 #include "app/qtdirsetting.h"
+#include "testkit.h"
 
 #include <QtTest>
 
 namespace {
 
 const char defaultDir[] = "C:/Qt/Qt5.12.0/5.12.0/msvc2015_64";
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Reads the Qt folder back the way a later start would.
 QString storedQtDir(const QString &iniPath)

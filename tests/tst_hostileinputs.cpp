@@ -30,18 +30,6 @@ QByteArray literalBytes(const char (&literal)[N])
     return QByteArray(literal, N - 1);
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // Copies the stand-in into <qtDir>/bin, making every missing folder on the way.
 bool installTool(const FakeQtKit &from, const QString &qtDir)
 {
