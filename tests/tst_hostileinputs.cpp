@@ -257,7 +257,7 @@ void TestHostileInputs::configuration_isReadAndNeverRewritten()
     openWindow();
     for (auto it = tool.cbegin(); it != tool.cend(); ++it)
         qputenv(it.key().constData(), it.value());
-    window->setRunTimeLimit(300);
+    window->setRunTimeLimit(2000);
     {
         // Start-up's order: the window first, then the store, which lives on
         // while the user works; leaving the scope runs its deferred write.
@@ -471,7 +471,7 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
 
     openWindow();
     window->setQtDir(kit->qtDir());
-    window->setRunTimeLimit(300);
+    window->setRunTimeLimit(2000);
     untickAllBut(nullptr);
     window->chooseApplication(QLatin1String(theApp));
     clickRunAndWait();

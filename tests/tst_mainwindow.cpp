@@ -460,6 +460,7 @@ void TestMainWindow::run_stopsAToolThatHangs()
 
     qunsetenv("STANDIN_SLEEP_MS");
     qunsetenv("STANDIN_STDOUT");
+    window->setRunTimeLimit(30000);
     clickRunAndWait();
     QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\n") + successTail);
 }

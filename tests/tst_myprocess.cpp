@@ -255,6 +255,7 @@ void TestMyProcess::overTimeLimit_toolIsKilledAndNextRunIsClean()
 
     qunsetenv("STANDIN_STDOUT");
     qunsetenv("STANDIN_SLEEP_MS");
+    worker.setTimeLimit(30000);
     const Run next = runTool(worker, kit.toolPath(), { QStringLiteral("second.exe") });
     QVERIFY(next.outcome.succeeded());
     QCOMPARE(next.outputs, QStringList { QStringLiteral("second.exe\n") });
