@@ -1,10 +1,40 @@
 #include "qtdirsetting.h"
 
+#include <QFile>
 #include <QSettings>
+#include <QStringList>
 
 namespace {
 const char qtDirKey[] = "/QTDIR/PATH";
+
+// The text after "PATH=" in the [QTDIR] section of an INI file, as written
+// there, or a null string when there is no such line. Windows reads INI keys
+// regardless of case, so this does too.
+QString writtenQtDir(const QString &iniPath)
+{
+    QFile file(iniPath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    QString found;
+    bool inSection = false;
+    QString content = QString::fromUtf8(file.readAll());
+    if (content.startsWith(QChar(0xfeff))) // a byte-order mark
+        content.remove(0, 1);
+    const QStringList lines = content.split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        const QString text = line.trimmed();
+        if (text.startsWith(QLatin1Char('['))) {
+            inSection = text.compare(QLatin1String("[QTDIR]"), Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const int equals = text.indexOf(QLatin1Char('='));
+        if (inSection && equals > 0
+            && text.leftRef(equals).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0)
+            found = text.mid(equals + 1).trimmed();
+    }
+    return found;
 }
+} // namespace
 
 QString defaultQtDir()
 {
@@ -15,10 +45,21 @@ QString qtDirFromSettings(QSettings &settings)
 {
     // A hand-edited file holds its folder names in UTF-8, not Latin-1.
     settings.setIniCodec("UTF-8");
-    QString qtDir = settings.value(QLatin1String(qtDirKey), QVariant()).toString();
+    const QVariant value = settings.value(QLatin1String(qtDirKey), QVariant());
+    const bool present = settings.contains(QLatin1String(qtDirKey));
+    const bool isString = value.type() == QVariant::String;
+    QString qtDir = value.toString();
+    // The store reads a value with commas as a list (a comma is legal in a
+    // folder name) and values such as "@Invalid()" as other types; the folder
+    // is then the text the user wrote.
+    if (qtDir.isEmpty() && present && !isString)
+        qtDir = writtenQtDir(settings.fileName());
     if (qtDir.isEmpty()) {
-        qtDir = defaultQtDir();
-        settings.setValue(QLatin1String(qtDirKey), qtDir);
+        // Only a missing or empty value is replaced: anything else the user
+        // wrote stays in the file, even when it cannot be read here.
+        if (!present || isString)
+            settings.setValue(QLatin1String(qtDirKey), defaultQtDir());
+        return defaultQtDir();
     }
     return qtDir;
 }

@@ -14,7 +14,8 @@ struct DeployOptions
     bool noCompilerRuntime = false;
 };
 
-// A chosen executable path taken apart on "/".
+// A chosen executable path taken apart on "/". The folder of a file at the
+// root of a drive keeps its separator ("C:/", "/").
 struct AppPathParts
 {
     QString path;

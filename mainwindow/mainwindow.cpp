@@ -3,16 +3,20 @@
 
 #include "worker/myprocess.h"
 
+#include <QApplication>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputEvent>
 #include <QMessageBox>
 #include <QProcessEnvironment>
 #include <QRegExp>
 #include <QScrollBar>
+#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
+#include <QtMath>
 
 namespace {
 
@@ -62,6 +66,16 @@ QString shownPart(const QString &text)
             + withLongLinesBroken(text.mid(start));
 }
 
+// The closing line of a failed run, in a red that stands out on black.
+QColor failureLineColor()
+{
+    return QColor(255, 80, 80);
+}
+
+// Characters of a line that the pane holds however wide the tool path shown
+// below it gets.
+const int paneMinimumColumns = 40;
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -72,6 +86,15 @@ MainWindow::MainWindow(QWidget *parent)
     worker = new MyProcess(this);
     ui->textBrowser->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
     ui->Run->setEnabled(false);
+
+    // The tool path shown on reserve_temp after a run widens the bottom row;
+    // the window grows rather than squeezing the report to a few letters.
+    ui->textBrowser->ensurePolished();
+    const QFontMetrics metrics(ui->textBrowser->font());
+    ui->textBrowser->setMinimumWidth(
+            paneMinimumColumns * metrics.averageCharWidth()
+            + 2 * (ui->textBrowser->frameWidth() + qCeil(ui->textBrowser->document()->documentMargin()))
+            + ui->textBrowser->verticalScrollBar()->sizeHint().width());
 
     // Like a console, the pane keeps the end of a run's report in view when
     // the text rewraps later (the tool path shown after a run can widen the
@@ -169,20 +192,31 @@ void MainWindow::on_Run_clicked()
     buildArguments(options);
 
     worker->setCommand(deployToolPath, deployArgs);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     emit StartProcess();
     ui->reserve_temp->setText(deployToolPath);
+    dropInputMadeDuringRun();
+    QApplication::restoreOverrideCursor();
 
     // A completed run reports back through the queued signals; one that never
     // started or was stopped sends nothing, so it is shown from here.
     const RunOutcome outcome = worker->outcome();
     if (!outcome.started || outcome.timedOut) {
-        ui->textBrowser->setPlainText(shownPart(outcome.output));
+        showReport(outcome.output);
         showRunEnd(outcome);
     }
 }
 
 void MainWindow::Command_out(QString output)
 {
+    showReport(output);
+}
+
+void MainWindow::showReport(const QString &output)
+{
+    // The pane writes new text in the format at its cursor, which may sit
+    // on the red line of an earlier failure.
+    ui->textBrowser->setCurrentCharFormat(QTextCharFormat());
     // The tool's output is plain text, even where a line looks like markup.
     ui->textBrowser->setPlainText(shownPart(output));
 }
@@ -258,11 +292,16 @@ void MainWindow::showRunEnd(const RunOutcome &outcome)
     // once rather than once per line.
     QTextCursor edit(ui->textBrowser->document());
     edit.beginEditBlock();
-    if (!succeeded && !outcome.standardError.isEmpty())
+    // The tool's warnings matter after a success too: a runtime it could not
+    // find leaves the deployed program broken elsewhere.
+    if (!outcome.standardError.isEmpty())
         appendParagraph(shownPart(outcome.standardError));
     for (int i = 0; i < 4; ++i)
         appendParagraph(QStringLiteral("\n"));
-    appendParagraph(succeeded ? QStringLiteral("Sucessed!") : failureLine(outcome));
+    if (succeeded)
+        appendParagraph(QStringLiteral("Sucessed!"));
+    else
+        appendParagraph(failureLine(outcome), failureLineColor());
     edit.endEditBlock();
     ui->textBrowser->moveCursor(QTextCursor::End);
     QScrollBar *scrollBar = ui->textBrowser->verticalScrollBar();
@@ -284,12 +323,36 @@ QString MainWindow::failureLine(const RunOutcome &outcome) const
 }
 
 // Like QTextEdit::append(), but never takes the text for markup.
-void MainWindow::appendParagraph(const QString &text)
+void MainWindow::appendParagraph(const QString &text, const QColor &color)
 {
     QTextDocument *document = ui->textBrowser->document();
     QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
     if (!document->isEmpty())
         cursor.insertBlock();
-    cursor.insertText(text);
+    // A fresh format each time: the red of a failure line must not carry
+    // over to the lines after it.
+    QTextCharFormat format;
+    if (color.isValid())
+        format.setForeground(color);
+    cursor.insertText(text, format);
+}
+
+// The window is blocked while the tool runs, but the clicks and keys made
+// meanwhile wait in the queue: replayed now, a click on Run would start the
+// tool again and one on the Clear button erase the new report. Everything
+// queued is delivered here, without the input.
+void MainWindow::dropInputMadeDuringRun()
+{
+    qApp->installEventFilter(this);
+    QCoreApplication::processEvents();
+    qApp->removeEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Installed on the application only while input is being dropped.
+    if (dynamic_cast<QInputEvent *>(event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -5,6 +5,7 @@
 #include "mainwindow/deployrequest.h"
 #include "worker/runoutcome.h"
 
+#include <QColor>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,9 @@ public:
 signals:
     void StartProcess();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private slots:
     void on_toolButton_clicked();
     void on_Run_clicked();
@@ -53,9 +57,11 @@ private slots:
 
 private:
     QString toolPathFromEnvironment() const;
+    void showReport(const QString &output);
     void showRunEnd(const RunOutcome &outcome);
     QString failureLine(const RunOutcome &outcome) const;
-    void appendParagraph(const QString &text);
+    void appendParagraph(const QString &text, const QColor &color = QColor());
+    void dropInputMadeDuringRun();
 
     Ui::MainWindow *ui;
     QString qmlDir;

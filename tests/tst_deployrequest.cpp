@@ -43,6 +43,22 @@ void TestDeployRequest::splitAppPath_data()
                                                                           << "demo.exe"
                                                                           << "demo.exe"
                                                                           << "demo";
+    QTest::newRow("a file at the root of a drive keeps the root's slash") << "C:/demo.exe"
+                                                                          << "C:/"
+                                                                          << "demo.exe"
+                                                                          << "demo";
+    QTest::newRow("a lower-case drive letter too") << "d:/demo.exe"
+                                                   << "d:/"
+                                                   << "demo.exe"
+                                                   << "demo";
+    QTest::newRow("a file at the root of the file system") << "/demo.exe"
+                                                           << "/"
+                                                           << "demo.exe"
+                                                           << "demo";
+    QTest::newRow("a folder named like a drive is still a folder") << "C:/C:/demo.exe"
+                                                                   << "C:/C:"
+                                                                   << "demo.exe"
+                                                                   << "demo";
     QTest::newRow("a cancelled dialog empties everything") << ""
                                                            << ""
                                                            << ""

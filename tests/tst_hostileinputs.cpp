@@ -194,6 +194,17 @@ void TestHostileInputs::configuration_isReadAndNeverRewritten_data()
             << QByteArray("[QTDIR]\nPATH=%KIT%/My Qt/5.12.0 msvc\n") << ConfSetup::Normal
             << "%KIT%/My Qt/5.12.0 msvc" << Environment { { "STANDIN_EXIT_CODE", "1" } }
             << "Failed! The deployment tool exited with code 1.";
+    // The store reads these as a list or as some other type; the folder is
+    // still the text the user wrote, and the file is never replaced.
+    QTest::newRow("PATH with a comma names the folder with its comma")
+            << QByteArray("[QTDIR]\nPATH=%KIT%/Qt,old/5.12.0\n") << ConfSetup::Normal
+            << "%KIT%/Qt,old/5.12.0" << Environment() << "Sucessed!";
+    QTest::newRow("PATH with spaces around its commas keeps them")
+            << QByteArray("[QTDIR]\nPATH=%KIT%/Qt, old ,x,\n") << ConfSetup::Normal
+            << "%KIT%/Qt, old ,x," << Environment() << "Sucessed!";
+    QTest::newRow("PATH the store reads as no string at all")
+            << QByteArray("[QTDIR]\nPATH=@Invalid()\n") << ConfSetup::Normal << "@Invalid()"
+            << Environment() << cannotStart;
     QTest::newRow("PATH with non-ASCII letters in UTF-8")
             << QByteArray("[QTDIR]\nPATH=%KIT%/Qt \xe5\xb7\xa5\xe5\x85\xb7/\xc3\x9cml\n")
             << ConfSetup::Normal << QString::fromUtf8("%KIT%/Qt \xe5\xb7\xa5\xe5\x85\xb7/\xc3\x9cml")

@@ -4,11 +4,15 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 namespace {
 
 const char successTail[] = "\n\n\n\n\n\n\n\n\nSucessed!";
+const QColor failureRed(255, 80, 80);
 
 // Runs `handle` on the next modal dialog once the caller's code has opened it.
 void whenModalOpens(std::function<void(QWidget *)> handle)
@@ -82,6 +86,7 @@ private slots:
     void run_showsTheEndOfAHugeReport();
     void run_replacesAStaleReportWhenTheToolIsMissing();
     void run_stopsAToolThatHangs();
+    void run_dropsInputMadeWhileTheToolRuns();
     void appendedLines_matchQTextEditAppend();
     void clearButton_emptiesThePane();
     void run_scrollsThePaneToTheEnd();
@@ -98,6 +103,8 @@ private:
         return window->findChild<T *>(QLatin1String(name));
     }
     QString pane() const { return widget<QTextBrowser>("textBrowser")->toPlainText(); }
+    QColor lineColor(bool last) const;
+    QColor closingLineColor() const { return lineColor(true); }
     void chooseExecutable(const QString &path);
     void clickRunAndWait();
 
@@ -107,8 +114,9 @@ private:
 
 void TestMainWindow::init()
 {
-    for (const char *name : { "STANDIN_STDOUT", "STANDIN_STDOUT_FILE", "STANDIN_STDERR",
-                              "STANDIN_EXIT_CODE", "STANDIN_CRASH", "STANDIN_SLEEP_MS" })
+    for (const char *name :
+         { "STANDIN_STDOUT", "STANDIN_STDOUT_FILE", "STANDIN_STDERR", "STANDIN_EXIT_CODE",
+           "STANDIN_CRASH", "STANDIN_SLEEP_MS", "STANDIN_HEARTBEAT_FILE" })
         qunsetenv(name);
     kit = new FakeQtKit;
     QVERIFY(kit->isValid());
@@ -138,6 +146,17 @@ void TestMainWindow::clickRunAndWait()
     QVERIFY(run->isEnabled());
     QTest::mouseClick(run, Qt::LeftButton);
     QTRY_VERIFY(run->isEnabled());
+    // However the run ended, the wait cursor is gone.
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+// The colour the pane's first or last line is drawn in; invalid for the pane's own.
+QColor TestMainWindow::lineColor(bool last) const
+{
+    const QTextDocument *document = widget<QTextBrowser>("textBrowser")->document();
+    const QTextBlock block = last ? document->lastBlock() : document->firstBlock();
+    const QBrush brush = block.begin().fragment().charFormat().foreground();
+    return brush.style() == Qt::NoBrush ? QColor() : brush.color();
 }
 
 void TestMainWindow::startState()
@@ -165,6 +184,9 @@ void TestMainWindow::chooseExecutable_data()
             << "/tmp/C# 50% & co/-my app.exe"
             << "/tmp/C# 50% & co"
             << "-my app";
+    QTest::newRow("a file at the root keeps the root's separator") << "/demo.exe"
+                                                                   << "/"
+                                                                   << "demo";
     QTest::newRow("cancelling empties the folder and the name") << QString() << ""
                                                                 << "";
 }
@@ -311,12 +333,15 @@ void TestMainWindow::run_reportsFailures()
 
     clickRunAndWait();
     QTEST(pane(), "expectedPane");
+    QCOMPARE(closingLineColor(), failureRed);
     QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
 
-    // The next run works at once.
+    // The next run works at once, and its success line is the pane's green.
     qunsetenv(variable.constData());
     clickRunAndWait();
     QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\n") + successTail);
+    QCOMPARE(lineColor(false), QColor());
+    QCOMPARE(closingLineColor(), QColor());
 }
 
 void TestMainWindow::run_showsOutputVerbatim_data()
@@ -336,9 +361,14 @@ void TestMainWindow::run_showsOutputVerbatim_data()
             << QStringLiteral(
                        "\nScanning\n\n<font color=red>Error:</font> no Qt\n\n\n\n\n\n\n\n\n\n"
                        "Failed! The deployment tool exited with code 1.");
-    QTest::newRow("standard error of a successful run is not shown")
-            << QByteArray("done\n") << QByteArray("Warning: something\n") << QByteArray("0")
-            << QStringLiteral("\ndone\n") + successTail;
+    QTest::newRow("warnings of a successful run are shown above the success line")
+            << QByteArray("done\n")
+            << QByteArray("Warning: Cannot find GCC installation directory. g++.exe must be in "
+                          "the path.\n")
+            << QByteArray("0")
+            << QStringLiteral("\ndone\n\nWarning: Cannot find GCC installation directory. g++.exe "
+                              "must be in the path.\n")
+                    + successTail;
 }
 
 void TestMainWindow::run_showsOutputVerbatim()
@@ -431,7 +461,8 @@ void TestMainWindow::run_replacesAStaleReportWhenTheToolIsMissing()
     clickRunAndWait();
     QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
 
-    const QString missingKit = kit->qtDir() + QStringLiteral("/nowhere");
+    // A real kit's long path, which shows on the button below the pane.
+    const QString missingKit = kit->qtDir() + QStringLiteral("/Qt/Qt5.12.0/5.12.0/msvc2015_64");
     window->setQtDir(missingKit);
     clickRunAndWait();
 
@@ -440,6 +471,12 @@ void TestMainWindow::run_replacesAStaleReportWhenTheToolIsMissing()
              qPrintable(pane()));
     QVERIFY(pane().length() > tool.length() + 40); // the framework's reason follows
     QCOMPARE(widget<QPushButton>("reserve_temp")->text(), tool);
+    QCOMPARE(closingLineColor(), failureRed);
+
+    // The window widens instead of squeezing the report to a few letters.
+    auto *browser = widget<QTextBrowser>("textBrowser");
+    QCOMPARE(browser->font().pointSize(), 14);
+    QTRY_VERIFY(browser->viewport()->width() >= 40 * QFontMetrics(browser->font()).averageCharWidth());
 }
 
 void TestMainWindow::run_stopsAToolThatHangs()
@@ -457,12 +494,65 @@ void TestMainWindow::run_stopsAToolThatHangs()
              QStringLiteral("/tmp/a.exe\nScanning /tmp/a.exe\n\n\n\n\n\n\n\n\n\n"
                             "Failed! The deployment tool did not finish within 30 "
                             "seconds and was stopped."));
+    QCOMPARE(closingLineColor(), failureRed);
 
     qunsetenv("STANDIN_SLEEP_MS");
     qunsetenv("STANDIN_STDOUT");
     window->setRunTimeLimit(30000);
     clickRunAndWait();
     QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\n") + successTail);
+}
+
+void TestMainWindow::run_dropsInputMadeWhileTheToolRuns()
+{
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QString heartbeat = scratch.filePath(QStringLiteral("heartbeat"));
+    qputenv("STANDIN_HEARTBEAT_FILE", QFile::encodeName(heartbeat));
+    qputenv("STANDIN_SLEEP_MS", "3000");
+    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    auto *field = widget<QLineEdit>("qmldir");
+    auto *clear = widget<QPushButton>("Btn_clear");
+
+    // A user who types and clicks while the window is blocked, once the tool
+    // is seen running.
+    std::atomic<int> cursorDuringRun { -1 };
+    std::atomic<qint64> heartbeatWhenPosted { -1 };
+    std::thread user([&]() {
+        QElapsedTimer timer;
+        timer.start();
+        while (QFileInfo(heartbeat).size() == 0 && timer.elapsed() < 20000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (const QCursor *cursor = QGuiApplication::overrideCursor())
+            cursorDuringRun = cursor->shape();
+        QCoreApplication::postEvent(
+                field, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
+        QCoreApplication::postEvent(
+                field,
+                new QKeyEvent(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
+        for (QEvent::Type type : { QEvent::MouseButtonPress, QEvent::MouseButtonRelease })
+            QCoreApplication::postEvent(clear,
+                                        new QMouseEvent(type, QPointF(5, 5), Qt::LeftButton,
+                                                        Qt::LeftButton, Qt::NoModifier));
+        heartbeatWhenPosted = QFileInfo(heartbeat).size();
+    });
+    clickRunAndWait();
+    user.join();
+    qunsetenv("STANDIN_HEARTBEAT_FILE");
+    qunsetenv("STANDIN_SLEEP_MS");
+
+    QCOMPARE(cursorDuringRun.load(), int(Qt::WaitCursor));
+    // The tool was still running when the input came.
+    QVERIFY(heartbeatWhenPosted.load() > 0);
+    QVERIFY(QFileInfo(heartbeat).size() > heartbeatWhenPosted.load());
+    QCOMPARE(field->text(), QString());
+    QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
+
+    // Input after the run is handled as usual.
+    QTest::keyClicks(field, QStringLiteral("y"));
+    QCOMPARE(field->text(), QStringLiteral("y"));
+    QTest::mouseClick(clear, Qt::LeftButton);
+    QVERIFY(pane().isEmpty());
 }
 
 void TestMainWindow::appendedLines_matchQTextEditAppend()
@@ -492,6 +582,8 @@ void TestMainWindow::run_scrollsThePaneToTheEnd()
                 + QByteArray::number(i) + '\n';
     qputenv("STANDIN_STDOUT", lines);
     chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    // Room for the pane to narrow later.
+    window->resize(window->width() + 400, window->height());
     clickRunAndWait();
 
     // The last line is in view once the layout has settled.
@@ -503,7 +595,7 @@ void TestMainWindow::run_scrollsThePaneToTheEnd()
 
     // It stays in view when a narrower pane rewraps the text.
     const int oldWidth = browser->width();
-    window->resize(window->width() - 200, window->height());
+    window->resize(window->width() - 400, window->height());
     QTRY_VERIFY(browser->width() < oldWidth);
     QTRY_VERIFY(browser->viewport()->rect().contains(browser->cursorRect()));
 }
