@@ -166,6 +166,11 @@ const QStringList &MainWindow::buildArguments(const DeployOptions &options)
     return deployArgs;
 }
 
+int MainWindow::runTimeLimit() const
+{
+    return worker->timeLimit();
+}
+
 void MainWindow::setRunTimeLimit(int msecs)
 {
     worker->setTimeLimit(msecs);

@@ -33,6 +33,7 @@ public:
     const QStringList &buildArguments(const DeployOptions &options);
 
     // How long a run may take before the tool is stopped; tests shorten it.
+    int runTimeLimit() const;
     void setRunTimeLimit(int msecs);
 
 signals:

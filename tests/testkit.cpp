@@ -2,6 +2,49 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMutex>
+#include <QtTest>
+
+namespace {
+
+QMutex warningsMutex;
+QStringList warnings;
+QtMessageHandler testlibHandler = nullptr;
+
+// Notes of the platforms the tests run on, not faults of the program.
+bool isPlatformNote(const QString &message)
+{
+    // The offscreen platform cannot pass a window's size limits on.
+    return message == QLatin1String("This plugin does not support propagateSizeHints()")
+            // A Linux machine without a login session.
+            || message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"));
+}
+
+void recordWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if ((type == QtWarningMsg || type == QtCriticalMsg) && !isPlatformNote(message)) {
+        QMutexLocker locker(&warningsMutex);
+        warnings << message;
+    }
+    testlibHandler(type, context, message);
+}
+
+} // namespace
+
+void catchWarnings()
+{
+    testlibHandler = qInstallMessageHandler(recordWarning);
+}
+
+void verifyNoWarnings()
+{
+    QStringList seen;
+    {
+        QMutexLocker locker(&warningsMutex);
+        seen.swap(warnings);
+    }
+    QVERIFY2(seen.isEmpty(), qPrintable(seen.join(QLatin1Char('\n'))));
+}
 
 FakeQtKit::FakeQtKit()
 {

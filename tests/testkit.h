@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A temporary Qt kit folder whose bin/windeployqt.exe is the stand-in tool.
@@ -19,6 +20,14 @@ private:
     QTemporaryDir dir;
     bool installed = false;
 };
+
+// From now on, records every warning and critical message from Qt or the
+// program, from any thread, besides passing it on to Qt Test's own output.
+// A suite calls it in initTestCase() and verifyNoWarnings() in cleanup(), so
+// that a test fails on a warning nobody expected (a slot the form connects by
+// name that is missing, say).
+void catchWarnings();
+void verifyNoWarnings();
 
 // A file's bytes, or nothing when it cannot be read.
 QByteArray readAll(const QString &path);

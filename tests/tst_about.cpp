@@ -1,4 +1,5 @@
 #include "about/about.h"
+#include "testkit.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -8,6 +9,8 @@ class TestAbout : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { catchWarnings(); }
+    void cleanup() { verifyNoWarnings(); }
     void texts_data();
     void texts();
     void layout_rowsInOrder();

@@ -22,6 +22,8 @@ class TestConfiguration : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { catchWarnings(); }
+    void cleanup() { verifyNoWarnings(); }
     void missingOrEmpty_writesDefault_data();
     void missingOrEmpty_writesDefault();
     void presentValue_isUsedAndFileKept_data();
@@ -34,6 +36,7 @@ private slots:
 
 private:
     QProcess *startProgram(const QString &workingDir);
+    void waitUntilPainted(QProcess *program);
 };
 
 void TestConfiguration::missingOrEmpty_writesDefault_data()
@@ -149,10 +152,27 @@ QProcess *TestConfiguration::startProgram(const QString &workingDir)
     auto *program = new QProcess(this);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Qt says when it draws the output pane, so a test can see that the
+    // window is up and the event loop has run; on Windows only to standard
+    // error when asked to.
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.text.drawing.debug=true"));
+    env.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
     program->setProcessEnvironment(env);
     program->setWorkingDirectory(workingDir);
     program->start(QStringLiteral(TREVALO_BINARY), QStringList());
     return program;
+}
+
+// Start-up writes to the configuration store before the window is shown, and
+// the store's deferred write is queued before the first paint: once the pane
+// is drawn, anything start-up was going to write has been written.
+void TestConfiguration::waitUntilPainted(QProcess *program)
+{
+    QVERIFY(program->waitForStarted());
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += program->readAllStandardError()).contains("qt.text.drawing"),
+                             30000);
+    QCOMPARE(program->state(), QProcess::Running);
 }
 
 void TestConfiguration::program_writesDefaultIntoItsWorkingDirectory()
@@ -184,10 +204,7 @@ void TestConfiguration::program_keepsConfiguredFolderByteForByte()
     QVERIFY(writeAll(iniPath, content));
 
     QProcess *program = startProgram(dir.path());
-    QVERIFY(program->waitForStarted());
-    // Give the event loop time to run any deferred write it might have queued.
-    QTest::qWait(1000);
-    QCOMPARE(program->state(), QProcess::Running);
+    waitUntilPainted(program);
     program->kill();
     program->waitForFinished();
 
@@ -201,9 +218,7 @@ void TestConfiguration::program_startsWhenConfFolderIsAFile()
     QVERIFY(writeAll(dir.filePath(QStringLiteral("conf")), "x"));
 
     QProcess *program = startProgram(dir.path());
-    QVERIFY(program->waitForStarted());
-    QTest::qWait(1000);
-    QCOMPARE(program->state(), QProcess::Running);
+    waitUntilPainted(program);
     program->kill();
     program->waitForFinished();
 

@@ -1,5 +1,6 @@
 #include "mainwindow/deployrequest.h"
 #include "mainwindow/mainwindow.h"
+#include "testkit.h"
 
 #include <QtTest>
 
@@ -10,6 +11,8 @@ class TestDeployRequest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { catchWarnings(); }
+    void cleanup() { verifyNoWarnings(); }
     void splitAppPath_data();
     void splitAppPath();
     void deployArguments_data();

@@ -67,6 +67,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { catchWarnings(); }
     void init();
     void cleanup();
 
@@ -132,6 +133,7 @@ void TestMainWindow::cleanup()
     window = nullptr;
     delete kit;
     kit = nullptr;
+    verifyNoWarnings();
 }
 
 void TestMainWindow::chooseExecutable(const QString &path)
@@ -163,6 +165,7 @@ void TestMainWindow::startState()
 {
     QVERIFY(!widget<QPushButton>("Run")->isEnabled());
     QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
+    QCOMPARE(window->runTimeLimit(), 30000);
     for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         QVERIFY2(widget<QCheckBox>(name)->isChecked(), name);
     QVERIFY(widget<QLineEdit>("AppPath")->text().isEmpty());
@@ -277,8 +280,17 @@ void TestMainWindow::run_passesTheTickedOptions_data()
                                                                         "--no-system-d3d-compiler",
                                                                         "--release",
                                                                         "--no-compiler-runtime" };
+    // Each box alone, so that two boxes read the wrong way round show.
+    QTest::newRow("only QML-Dir") << QStringList { "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" }
+                                  << "/src/qml" << QStringList { app, "--qmldir", "/src/qml" };
+    QTest::newRow("only NO-WebKit") << QStringList { "CB_QML", "CB_Runtime", "CB_Release", "CB_3D" }
+                                    << "/src/qml" << QStringList { app, "--no-webkit2" };
+    QTest::newRow("only NO-Runtime") << QStringList { "CB_QML", "CB_WebKit", "CB_Release", "CB_3D" }
+                                     << "/src/qml" << QStringList { app, "--no-compiler-runtime" };
     QTest::newRow("only Release") << QStringList { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_3D" }
                                   << "/src/qml" << QStringList { app, "--release" };
+    QTest::newRow("only NO-3D") << QStringList { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release" }
+                                << "/src/qml" << QStringList { app, "--no-system-d3d-compiler" };
     QTest::newRow("QML ticked but its field never edited")
             << QStringList { "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" } << QString()
             << QStringList { app };
@@ -298,6 +310,8 @@ void TestMainWindow::run_passesTheTickedOptions()
         QTest::keyClicks(widget<QLineEdit>("qmldir"), qmlDir);
     for (const QString &name : unticked)
         QTest::mouseClick(window->findChild<QCheckBox *>(name), Qt::LeftButton);
+    // A completed run enables it again.
+    widget<QPushButton>("OpenDir")->setEnabled(false);
 
     clickRunAndWait();
     QCOMPARE(pane(), expectedArguments.join(QLatin1Char('\n')) + QLatin1Char('\n') + successTail);
@@ -330,6 +344,7 @@ void TestMainWindow::run_reportsFailures()
         widget<QCheckBox>(name)->setChecked(false);
     chooseExecutable(QStringLiteral("/tmp/a.exe"));
     qputenv(variable.constData(), value);
+    widget<QPushButton>("OpenDir")->setEnabled(false);
 
     clickRunAndWait();
     QTEST(pane(), "expectedPane");
@@ -486,18 +501,21 @@ void TestMainWindow::run_stopsAToolThatHangs()
     chooseExecutable(QStringLiteral("/tmp/a.exe"));
     window->setRunTimeLimit(500);
     qputenv("STANDIN_STDOUT", "Scanning /tmp/a.exe\n");
+    qputenv("STANDIN_STDERR", "Warning: slow disk\n");
     qputenv("STANDIN_SLEEP_MS", "20000");
 
     clickRunAndWait();
     // What the tool printed before it was stopped stays visible above the line.
     QCOMPARE(pane(),
-             QStringLiteral("/tmp/a.exe\nScanning /tmp/a.exe\n\n\n\n\n\n\n\n\n\n"
-                            "Failed! The deployment tool did not finish within 30 "
-                            "seconds and was stopped."));
+             QStringLiteral(
+                     "/tmp/a.exe\nScanning /tmp/a.exe\n\nWarning: slow disk\n\n\n\n\n\n\n\n\n\n"
+                     "Failed! The deployment tool did not finish within 30 "
+                     "seconds and was stopped."));
     QCOMPARE(closingLineColor(), failureRed);
 
     qunsetenv("STANDIN_SLEEP_MS");
     qunsetenv("STANDIN_STDOUT");
+    qunsetenv("STANDIN_STDERR");
     window->setRunTimeLimit(30000);
     clickRunAndWait();
     QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\n") + successTail);
@@ -611,9 +629,17 @@ void TestMainWindow::clearButton_emptiesThePane()
 
 void TestMainWindow::processFinishedWithNonZero_logsAndKeepsRunDisabled()
 {
+    // As a run leaves them: Run disabled by its click, OpenDir as the user
+    // may find it; a completed run would enable both.
+    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    QVERIFY(widget<QPushButton>("Run")->isEnabled());
+    widget<QPushButton>("Run")->setEnabled(false);
+    widget<QPushButton>("OpenDir")->setEnabled(false);
+
     QTest::ignoreMessage(QtDebugMsg, "MainWindow::ProcessFinished --->CrashExit");
     QVERIFY(QMetaObject::invokeMethod(window, "ProcessFinished", Q_ARG(int, 1)));
     QVERIFY(!widget<QPushButton>("Run")->isEnabled());
+    QVERIFY(!widget<QPushButton>("OpenDir")->isEnabled());
     QVERIFY(pane().isEmpty());
 }
 

@@ -1,6 +1,7 @@
 // The main window form: objects, layouts, looks, texts, menus, initial states
 // and the connections made by name.
 
+#include "testkit.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ class TestMainWindowForm : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { catchWarnings(); }
     void init();
     void cleanup();
 
@@ -130,6 +132,7 @@ void TestMainWindowForm::cleanup()
 {
     delete host;
     host = nullptr;
+    verifyNoWarnings();
 }
 
 void TestMainWindowForm::objectTree_data()

@@ -173,9 +173,12 @@ void TestMyProcess::run_reportsHowTheToolEnded_data()
             << "Warning: no VC dir\n"
             << QProcess::NormalExit << 0 << true;
     QTest::newRow("a crash keeps what was printed and is told apart from an exit code")
-            << Environment { { "STANDIN_STDOUT", "Scanning demo.exe\n" }, { "STANDIN_CRASH", "1" } }
+            << Environment { { "STANDIN_STDOUT", "Scanning demo.exe\n" },
+                             { "STANDIN_STDERR", "Fatal: bad image\n" },
+                             { "STANDIN_CRASH", "1" } }
             << true << true << "Scanning demo.exe\n"
-            << "" << QProcess::CrashExit << anyExitCode << false;
+            << "Fatal: bad image\n"
+            << QProcess::CrashExit << anyExitCode << false;
     QTest::newRow("a missing tool is not started")
             << Environment { { "STANDIN_STDOUT", "never\n" } } << false << false << ""
             << "" << QProcess::NormalExit << 0 << false;
@@ -234,6 +237,7 @@ void TestMyProcess::overTimeLimit_toolIsKilledAndNextRunIsClean()
     QTemporaryDir dir;
     const QString heartbeat = dir.filePath(QStringLiteral("heartbeat"));
     setToolEnvironment({ { "STANDIN_STDOUT", "Scanning demo.exe\n" },
+                         { "STANDIN_STDERR", "Warning: slow disk\n" },
                          { "STANDIN_SLEEP_MS", "60000" },
                          { "STANDIN_HEARTBEAT_FILE", QFile::encodeName(heartbeat) } });
     MyProcess worker(nullptr);
@@ -244,6 +248,10 @@ void TestMyProcess::overTimeLimit_toolIsKilledAndNextRunIsClean()
     QVERIFY(stopped.outcome.timedOut);
     QVERIFY(!stopped.outcome.succeeded());
     QCOMPARE(stopped.outcome.output, QStringLiteral("demo.exe\nScanning demo.exe\n"));
+    QCOMPARE(stopped.outcome.standardError, QStringLiteral("Warning: slow disk\n"));
+    // Killed at the limit: a tool merely left to the process object's later
+    // wait (30 s) or close() would still be running when the run returned.
+    QCOMPARE(stopped.outcome.exitStatus, QProcess::CrashExit);
     QVERIFY(stopped.events.isEmpty());
     QVERIFY(exitLines().isEmpty());
 

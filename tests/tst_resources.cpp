@@ -1,5 +1,7 @@
 // The run button's images as compiled into the program's resource bundle.
 
+#include "testkit.h"
+
 #include <QtEndian>
 #include <QDir>
 #include <QFile>
@@ -55,6 +57,8 @@ public:
     }
 
 private slots:
+    void initTestCase() { catchWarnings(); }
+    void cleanup() { verifyNoWarnings(); }
     void resolvesBeforeApplication_data();
     void resolvesBeforeApplication();
     void directoryHoldsExactlyTheImages();

@@ -41,9 +41,14 @@ RunOutcome MyProcess::outcome() const
     return lastOutcome;
 }
 
+int MyProcess::timeLimit() const
+{
+    return limit;
+}
+
 void MyProcess::setTimeLimit(int msecs)
 {
-    timeLimit = msecs;
+    limit = msecs;
 }
 
 void MyProcess::readOut()
@@ -73,7 +78,7 @@ void MyProcess::run()
     lastOutcome = RunOutcome();
     process->start(program, arguments, QIODevice::ReadWrite);
 
-    if (process->waitForFinished(timeLimit)) {
+    if (process->waitForFinished(limit)) {
         lastOutcome.started = true;
         readOut();
         keepEnd();

@@ -25,6 +25,7 @@ public:
     RunOutcome outcome() const;
 
     // How long a run may take before the tool is stopped. Tests shorten it.
+    int timeLimit() const;
     void setTimeLimit(int msecs);
 
 signals:
@@ -50,7 +51,7 @@ private:
     QString program;
     QStringList arguments;
     RunOutcome lastOutcome;
-    int timeLimit = 30000;
+    int limit = 30000;
 };
 
 #endif // MYPROCESS_H
