@@ -34,6 +34,9 @@ void answerFileDialog(const QString &path)
     whenModalOpens([path](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
         QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Save File"));
+        QCOMPARE(dialog->nameFilters(), QStringList { QStringLiteral("APP (*.exe *.EXE)") });
+        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
         auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         QVERIFY(edit);
         edit->setText(path);
