@@ -1,7 +1,10 @@
 #include "testkit.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QtTest>
 
@@ -50,7 +53,15 @@ FakeQtKit::FakeQtKit()
 {
     if (!dir.isValid() || !QDir(dir.path()).mkpath(QStringLiteral("bin")))
         return;
-    installed = QFile::copy(QStringLiteral(STANDIN_TOOL), toolPath());
+    // Looked up next to the running program: a path fixed at build time names
+    // another drive on Windows once a test has changed its working directory.
+    const QString standin = QCoreApplication::applicationDirPath() + QStringLiteral("/" STANDIN_TOOL);
+    installed = QFile::copy(standin, toolPath());
+}
+
+FakeQtKit::~FakeQtKit()
+{
+    removeWhenFree(dir.path());
 }
 
 bool FakeQtKit::isValid() const
@@ -66,6 +77,15 @@ QString FakeQtKit::qtDir() const
 QString FakeQtKit::toolPath() const
 {
     return dir.path() + QStringLiteral("/bin/windeployqt.exe");
+}
+
+bool removeWhenFree(const QString &path)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!QDir(path).removeRecursively() && clock.elapsed() < 5000)
+        QTest::qWait(50);
+    return !QFileInfo::exists(path);
 }
 
 QByteArray readAll(const QString &path)

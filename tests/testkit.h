@@ -11,6 +11,7 @@ class FakeQtKit
 {
 public:
     FakeQtKit();
+    ~FakeQtKit();
 
     bool isValid() const;
     QString qtDir() const;
@@ -28,6 +29,11 @@ private:
 // name that is missing, say).
 void catchWarnings();
 void verifyNoWarnings();
+
+// Removes a folder and what it holds. Windows keeps a folder in use for a
+// moment after a program that ran from it or in it has ended, so this tries
+// again for a few seconds.
+bool removeWhenFree(const QString &path);
 
 // A file's bytes, or nothing when it cannot be read.
 QByteArray readAll(const QString &path);

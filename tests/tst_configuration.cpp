@@ -130,7 +130,7 @@ void TestConfiguration::unwritableLocation_usesDefault()
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         if (QFileInfo(dir.path()).isWritable()) {
             QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            QSKIP("This user can write into read-only folders (root).");
+            QSKIP("Read-only folders stay writable for root, and on Windows.");
         }
     }
 

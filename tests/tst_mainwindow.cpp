@@ -14,6 +14,15 @@ namespace {
 const char successTail[] = "\n\n\n\n\n\n\n\n\nSucessed!";
 const QColor failureRed(255, 80, 80);
 
+// A made-up path, absolute on this platform: on Windows a path needs a drive,
+// or the file dialog takes it as a name inside its own folder.
+QString absolute(const char *path)
+{
+    return QDir::rootPath() + QString::fromUtf8(path).mid(1);
+}
+
+const QString theApp = absolute("/tmp/a.exe");
+
 // Runs `handle` on the next modal dialog once the caller's code has opened it.
 void whenModalOpens(std::function<void(QWidget *)> handle)
 {
@@ -70,7 +79,12 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { catchWarnings(); }
+    void initTestCase()
+    {
+        catchWarnings();
+        // Qt's own file dialogs, which a test can drive, also on Windows.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    }
     void init();
     void cleanup();
 
@@ -183,16 +197,12 @@ void TestMainWindow::chooseExecutable_data()
     QTest::addColumn<QString>("shownDir");
     QTest::addColumn<QString>("shownName");
 
-    QTest::newRow("a chosen file shows its folder and base name") << "/tmp/work/out/demo.app.exe"
-                                                                  << "/tmp/work/out"
-                                                                  << "demo";
+    QTest::newRow("a chosen file shows its folder and base name")
+            << absolute("/tmp/work/out/demo.app.exe") << absolute("/tmp/work/out") << "demo";
     QTest::newRow("odd characters in folder and name are shown as chosen")
-            << "/tmp/C# 50% & co/-my app.exe"
-            << "/tmp/C# 50% & co"
-            << "-my app";
-    QTest::newRow("a file at the root keeps the root's separator") << "/demo.exe"
-                                                                   << "/"
-                                                                   << "demo";
+            << absolute("/tmp/C# 50% & co/-my app.exe") << absolute("/tmp/C# 50% & co") << "-my app";
+    QTest::newRow("a file at the root keeps the root's separator")
+            << absolute("/demo.exe") << QDir::rootPath() << "demo";
     QTest::newRow("cancelling empties the folder and the name") << QString() << ""
                                                                 << "";
 }
@@ -253,19 +263,20 @@ void TestMainWindow::qmlFolderDialog_fillsTheField()
 
 void TestMainWindow::qmlField_typedKeyByKeyReachesTheTool()
 {
-    chooseExecutable(QStringLiteral("/tmp/x/y.exe"));
+    const QString app = absolute("/tmp/x/y.exe");
+    chooseExecutable(app);
     auto *field = widget<QLineEdit>("qmldir");
     QTest::keyClicks(field, QStringLiteral("C:/q"));
     for (const char *name : { "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
 
     clickRunAndWait();
-    QCOMPARE(pane(), QStringLiteral("/tmp/x/y.exe\n--qmldir\nC:/q\n") + successTail);
+    QCOMPARE(pane(), app + QStringLiteral("\n--qmldir\nC:/q\n") + successTail);
 
     // An emptied field passes no "--qmldir" at all.
     field->clear();
     clickRunAndWait();
-    QCOMPARE(pane(), QStringLiteral("/tmp/x/y.exe\n") + successTail);
+    QCOMPARE(pane(), app + QLatin1Char('\n') + successTail);
 }
 
 void TestMainWindow::run_passesTheTickedOptions_data()
@@ -274,7 +285,7 @@ void TestMainWindow::run_passesTheTickedOptions_data()
     QTest::addColumn<QString>("qmlDir");
     QTest::addColumn<QStringList>("expectedArguments");
 
-    const QString app = QStringLiteral("/tmp/build/demo.exe");
+    const QString app = absolute("/tmp/build/demo.exe");
     QTest::newRow("every option, in the tool's order") << QStringList() << "/src/qml"
                                                        << QStringList { app,
                                                                         "--qmldir",
@@ -329,14 +340,14 @@ void TestMainWindow::run_reportsFailures_data()
     QTest::addColumn<QString>("expectedPane");
 
     QTest::newRow("a non-zero exit code")
-            << QByteArray("STANDIN_EXIT_CODE")
-            << QByteArray("3") << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 3.");
+            << QByteArray("STANDIN_EXIT_CODE") << QByteArray("3")
+            << theApp + QStringLiteral("\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 3.");
     QTest::newRow("exit code 255")
-            << QByteArray("STANDIN_EXIT_CODE")
-            << QByteArray("255") << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 255.");
-    QTest::newRow("a crash")
-            << QByteArray("STANDIN_CRASH") << QByteArray("1")
-            << QStringLiteral("/tmp/a.exe\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool crashed.");
+            << QByteArray("STANDIN_EXIT_CODE") << QByteArray("255")
+            << theApp + QStringLiteral("\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool exited with code 255.");
+    QTest::newRow("a crash") << QByteArray("STANDIN_CRASH") << QByteArray("1")
+                             << theApp
+                    + QStringLiteral("\n\n\n\n\n\n\n\n\n\nFailed! The deployment tool crashed.");
 }
 
 void TestMainWindow::run_reportsFailures()
@@ -345,7 +356,7 @@ void TestMainWindow::run_reportsFailures()
     QFETCH(QByteArray, value);
     for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
-    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    chooseExecutable(theApp);
     qputenv(variable.constData(), value);
     widget<QPushButton>("OpenDir")->setEnabled(false);
 
@@ -357,7 +368,7 @@ void TestMainWindow::run_reportsFailures()
     // The next run works at once, and its success line is the pane's green.
     qunsetenv(variable.constData());
     clickRunAndWait();
-    QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\n") + successTail);
+    QCOMPARE(pane(), theApp + QLatin1Char('\n') + successTail);
     QCOMPARE(lineColor(false), QColor());
     QCOMPARE(closingLineColor(), QColor());
 }
@@ -413,7 +424,7 @@ void TestMainWindow::run_showsTheEndOfAHugeReport_data()
     QTest::addColumn<QString>("expectedPane");
 
     const int limit = 1024 * 1024;
-    const QString echo = QStringLiteral("/tmp/a.exe\n");
+    const QString echo = theApp + QLatin1Char('\n');
 
     // 32-character lines: the last 32768 of them fill the pane's megabyte.
     QByteArray lines;
@@ -430,8 +441,9 @@ void TestMainWindow::run_showsTheEndOfAHugeReport_data()
                             .arg(echo.size() + 7232 * 32)
                     + lastLines + successTail;
 
-    // Whole 32-character lines and one of 21 fill the megabyte exactly.
-    const QByteArray fits = lines.left(32767 * 32) + QByteArray(20, 'x') + '\n';
+    // The echoed path, whole 32-character lines and one more fill the megabyte exactly.
+    const QByteArray fits =
+            lines.left(32767 * 32) + QByteArray(limit - 32767 * 32 - echo.size() - 1, 'x') + '\n';
     QTest::newRow("a report of exactly a megabyte is shown whole")
             << fits << echo + QString::fromLatin1(fits) + successTail;
 
@@ -465,7 +477,7 @@ void TestMainWindow::run_showsTheEndOfAHugeReport()
     qputenv("STANDIN_STDOUT_FILE", QFile::encodeName(file.fileName()));
     for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
-    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    chooseExecutable(theApp);
 
     clickRunAndWait();
     qunsetenv("STANDIN_STDOUT_FILE");
@@ -475,7 +487,7 @@ void TestMainWindow::run_showsTheEndOfAHugeReport()
 
 void TestMainWindow::run_replacesAStaleReportWhenTheToolIsMissing()
 {
-    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    chooseExecutable(theApp);
     clickRunAndWait();
     QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
 
@@ -501,7 +513,7 @@ void TestMainWindow::run_stopsAToolThatHangs()
 {
     for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
-    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    chooseExecutable(theApp);
     window->setRunTimeLimit(500);
     qputenv("STANDIN_STDOUT", "Scanning /tmp/a.exe\n");
     qputenv("STANDIN_STDERR", "Warning: slow disk\n");
@@ -510,10 +522,11 @@ void TestMainWindow::run_stopsAToolThatHangs()
     clickRunAndWait();
     // What the tool printed before it was stopped stays visible above the line.
     QCOMPARE(pane(),
-             QStringLiteral(
-                     "/tmp/a.exe\nScanning /tmp/a.exe\n\nWarning: slow disk\n\n\n\n\n\n\n\n\n\n"
-                     "Failed! The deployment tool did not finish within 30 "
-                     "seconds and was stopped."));
+             theApp
+                     + QStringLiteral(
+                             "\nScanning /tmp/a.exe\n\nWarning: slow disk\n\n\n\n\n\n\n\n\n\n"
+                             "Failed! The deployment tool did not finish within 30 "
+                             "seconds and was stopped."));
     QCOMPARE(closingLineColor(), failureRed);
 
     qunsetenv("STANDIN_SLEEP_MS");
@@ -521,7 +534,7 @@ void TestMainWindow::run_stopsAToolThatHangs()
     qunsetenv("STANDIN_STDERR");
     window->setRunTimeLimit(30000);
     clickRunAndWait();
-    QCOMPARE(pane(), QStringLiteral("/tmp/a.exe\n") + successTail);
+    QCOMPARE(pane(), theApp + QLatin1Char('\n') + successTail);
 }
 
 void TestMainWindow::run_dropsInputMadeWhileTheToolRuns()
@@ -531,7 +544,7 @@ void TestMainWindow::run_dropsInputMadeWhileTheToolRuns()
     const QString heartbeat = scratch.filePath(QStringLiteral("heartbeat"));
     qputenv("STANDIN_HEARTBEAT_FILE", QFile::encodeName(heartbeat));
     qputenv("STANDIN_SLEEP_MS", "3000");
-    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    chooseExecutable(theApp);
     auto *field = widget<QLineEdit>("qmldir");
     auto *clear = widget<QPushButton>("Btn_clear");
 
@@ -582,13 +595,13 @@ void TestMainWindow::appendedLines_matchQTextEditAppend()
     // blank lines it leaves must still be exactly those QTextEdit::append
     // leaves after the same output.
     QTextBrowser reference;
-    reference.setPlainText(QStringLiteral("/a\nb\n"));
+    reference.setPlainText(absolute("/a") + QStringLiteral("\nb\n"));
     for (int i = 0; i < 4; ++i)
         reference.append(QStringLiteral("\n"));
     reference.append(QStringLiteral("Sucessed!"));
 
     qputenv("STANDIN_STDOUT", "b\n");
-    chooseExecutable(QStringLiteral("/a"));
+    chooseExecutable(absolute("/a"));
     for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
     clickRunAndWait();
@@ -602,7 +615,7 @@ void TestMainWindow::run_scrollsThePaneToTheEnd()
         lines += "Updating Qt5Core.dll and a long tail that wraps in the narrow pane "
                 + QByteArray::number(i) + '\n';
     qputenv("STANDIN_STDOUT", lines);
-    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    chooseExecutable(theApp);
     // Room for the pane to narrow later.
     window->resize(window->width() + 400, window->height());
     clickRunAndWait();
@@ -623,7 +636,7 @@ void TestMainWindow::run_scrollsThePaneToTheEnd()
 
 void TestMainWindow::clearButton_emptiesThePane()
 {
-    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    chooseExecutable(theApp);
     clickRunAndWait();
     QVERIFY(!pane().isEmpty());
     QTest::mouseClick(widget<QPushButton>("Btn_clear"), Qt::LeftButton);
@@ -634,7 +647,7 @@ void TestMainWindow::processFinishedWithNonZero_logsAndKeepsRunDisabled()
 {
     // As a run leaves them: Run disabled by its click, OpenDir as the user
     // may find it; a completed run would enable both.
-    chooseExecutable(QStringLiteral("/tmp/a.exe"));
+    chooseExecutable(theApp);
     QVERIFY(widget<QPushButton>("Run")->isEnabled());
     widget<QPushButton>("Run")->setEnabled(false);
     widget<QPushButton>("OpenDir")->setEnabled(false);
@@ -651,10 +664,9 @@ void TestMainWindow::openDir_opensTheApplicationFolder_data()
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("expectedPath");
 
-    QTest::newRow("a plain folder") << "/tmp/out/app.exe"
-                                    << "/tmp/out";
-    QTest::newRow("a folder named like a URL fragment and escape") << "/tmp/C#/50%20 off?/app.exe"
-                                                                   << "/tmp/C#/50%20 off?";
+    QTest::newRow("a plain folder") << absolute("/tmp/out/app.exe") << absolute("/tmp/out");
+    QTest::newRow("a folder named like a URL fragment and escape")
+            << absolute("/tmp/C#/50%20 off?/app.exe") << absolute("/tmp/C#/50%20 off?");
     QTest::newRow("no folder opens nothing") << QString() << QString();
 }
 
