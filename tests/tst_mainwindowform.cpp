@@ -10,17 +10,114 @@
 #include <QTranslator>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
-QStringList capturedWarnings;
-
-void captureWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+// What the form sets on one of its objects. Fields that a row leaves out mean
+// that the form sets none: an empty text or style sheet, a font with no
+// attribute set, no size policy, a label's default alignment.
+struct FormObject
 {
-    if (type != QtDebugMsg && type != QtInfoMsg)
-        capturedWarnings.append(message);
+    QString name;
+    QString className;
+    QString parent = {}; // empty: the window itself
+    QString text = {};
+    QString styleSheet = {};
+    QFont font = {};
+    std::optional<QSizePolicy> sizePolicy = {};
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter; // of labels
+};
+
+// The form's objects in its own order, which is also the order in which their
+// texts go through the translation function.
+const QVector<FormObject> &formObjects()
+{
+    // Built on first use: fonts need the application.
+    static const QVector<FormObject> objects = [] {
+        const QString window = QStringLiteral("MainWindow");
+        const QString central = QStringLiteral("centralWidget");
+        const auto font = [](int pointSize, const QString &family = QString(), int weight = -1) {
+            QFont result;
+            result.setPointSize(pointSize);
+            if (!family.isEmpty())
+                result.setFamily(family);
+            if (weight >= 0)
+                result.setWeight(weight);
+            return result;
+        };
+        const QFont f14 = font(14);
+        const QFont appNameFont = font(29, "SF Compact Display", 9);
+        using P = QSizePolicy;
+        const P minimumWidth(P::Minimum, P::Preferred);
+        const P expandingWidth(P::Expanding, P::Preferred);
+        const P preferred(P::Preferred, P::Preferred);
+        // The style sheets, in the form's words.
+        const QString paneSheet = QStringLiteral(
+                "font: 14pt \"Arial\";\ncolor: rgb(0, 255, 0);\nbackground-color: rgb(0, 0, 0);");
+        const QString titleSheet =
+                QStringLiteral("background-color: rgb(25, 85, 255);\ncolor: rgb(255, 255, 255);\n"
+                               "font: 87 34pt \"Arial\";");
+        const QString pathSheet =
+                QStringLiteral("background-color: rgb(203, 209, 205);\ncolor: rgb(0, 0, 0);");
+        const QString captionSheet =
+                QStringLiteral("color: rgb(255, 255, 255);\nbackground-color: rgb(0, 0, 0);");
+        const QString appNameSheet =
+                QStringLiteral("font: 75 29pt \"SF Compact Display\";\n"
+                               "background-color: rgb(0, 0, 0);\ncolor: rgb(0, 255, 0);");
+        const QString optionSheet =
+                QStringLiteral("background-color: rgb(0, 0, 0);\ncolor: rgb(255, 255, 255);");
+        const QString runSheet = QStringLiteral("font: 87 24pt \"Arial\";");
+        return QVector<FormObject> {
+            // name, class, parent, text, style sheet, font, size policy, label alignment
+            { "MainWindow", "QMainWindow", {}, "MainWindow" },
+            { "action", "QAction", window, QStringLiteral("关于") },
+            { "action_2", "QAction", window, QStringLiteral("使用说明") },
+            { "actionQTDIR", "QAction", window, "QTDIR" },
+            { "centralWidget", "QWidget", window },
+            { "textBrowser", "QTextBrowser", central, {}, paneSheet },
+            { "Btn_clear", "QPushButton", central, QStringLiteral("清空"), {}, font(19), minimumWidth },
+            { "label_3", "QLabel", central, "Halvex", titleSheet, font(34, "Arial", 10), {}, Qt::AlignCenter },
+            { "label_2", "QLabel", central, "AppPath:", {}, font(12) },
+            { "label", "QLabel", central, "qmldir:", {}, font(12) },
+            { "AppPath", "QLineEdit", central, {}, pathSheet, f14, expandingWidth },
+            { "qmldir", "QLineEdit", central, {}, {}, f14, expandingWidth },
+            { "toolButton", "QToolButton", central, "...", {}, {}, preferred },
+            { "TB_qmldir", "QToolButton", central, "...", {}, {}, preferred },
+            { "label_4", "QLabel", central, "AppName", captionSheet, font(18), {}, Qt::AlignCenter },
+            { "appName", "QLabel", central, "Not Select App", appNameSheet, appNameFont, {}, Qt::AlignCenter },
+            { "CB_QML", "QCheckBox", central, "QML-Dir", optionSheet, f14, minimumWidth },
+            { "CB_WebKit", "QCheckBox", central, "NO-WebKit", optionSheet, f14, minimumWidth },
+            { "CB_Runtime", "QCheckBox", central, "NO-Runtime", optionSheet, f14, preferred },
+            { "CB_Release", "QCheckBox", central, "Release", optionSheet, f14, expandingWidth },
+            { "CB_3D", "QCheckBox", central, "NO-3D", optionSheet, f14, expandingWidth },
+            { "Run", "QPushButton", central, "Run", runSheet, {}, P(P::Minimum, P::Expanding) },
+            { "OpenDir", "QPushButton", central, QStringLiteral("打开生成"), {}, f14, minimumWidth },
+            { "pushButton_3", "QPushButton", central, "Reserve", {}, f14, minimumWidth },
+            { "reserve_temp", "QPushButton", central, "Reserve", {}, f14, minimumWidth },
+            { "menuBar", "QMenuBar", window },
+            { "menu", "QMenu", "menuBar", QStringLiteral("帮助") },
+            { "menu_2", "QMenu", "menuBar", QStringLiteral("设置") },
+        };
+    }();
+    return objects;
+}
+
+// The property that the form's text sets on each kind of object.
+const char *textProperty(const QObject *object)
+{
+    if (qobject_cast<const QMainWindow *>(object))
+        return "windowTitle";
+    if (qobject_cast<const QMenu *>(object))
+        return "title";
+    if (qobject_cast<const QTextEdit *>(object))
+        return "plainText";
+    return "text";
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(FormObject)
 
 // Stands in for the window class: the same ten slots, each recording its call,
 // so that the form can be checked without the window's own behaviour.
@@ -29,6 +126,8 @@ class FormHost : public QMainWindow
     Q_OBJECT
 
 public:
+    FormHost() { ui.setupUi(this); }
+
     Ui::MainWindow ui;
     QStringList calls;
 
@@ -75,58 +174,27 @@ class TestMainWindowForm : public QObject
     Q_OBJECT
 
 private slots:
+    // A slot that the form connects by name but that finds no signal warns
+    // during setup, and the warning fails the test.
     void initTestCase() { catchWarnings(); }
-    void init();
+    void init() { host = new FormHost; }
     void cleanup();
 
-    void objectTree_data();
-    void objectTree();
-    void layoutTree_data();
-    void layoutTree();
-    void styleSheets_data();
-    void styleSheets();
-    void texts_data();
-    void texts();
+    void objects_data();
+    void objects();
     void textsUseTheFormsContext();
-    void fonts_data();
-    void fonts();
-    void sharedFontsAreEqual();
-    void sizePolicies_data();
-    void sizePolicies();
-    void alignments();
+    void layouts_data();
+    void layouts();
     void runIcon_data();
     void runIcon();
-    void runIconFollowsEnabledState();
     void menus();
     void initialStates();
-    void noSlotRunsDuringSetup();
-    void signalsReachTheirSlots_data();
-    void signalsReachTheirSlots();
-    void unconnectedObjectsCallNothing();
-    void readOnlyPathIgnoresTyping();
+    void gestures_data();
+    void gestures();
 
 private:
-    void showHost();
-
     FormHost *host = nullptr;
-    QtMessageHandler previousHandler = nullptr;
 };
-
-void TestMainWindowForm::init()
-{
-    capturedWarnings.clear();
-    previousHandler = qInstallMessageHandler(captureWarnings);
-    host = new FormHost;
-    host->ui.setupUi(host);
-    qInstallMessageHandler(previousHandler);
-}
-
-// Clicks need the real geometry of a laid-out window.
-void TestMainWindowForm::showHost()
-{
-    host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(host));
-}
 
 void TestMainWindowForm::cleanup()
 {
@@ -135,132 +203,127 @@ void TestMainWindowForm::cleanup()
     verifyNoWarnings();
 }
 
-void TestMainWindowForm::objectTree_data()
+void TestMainWindowForm::objects_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("className");
-    QTest::addColumn<QString>("parentName");
-
-    const QString window = QStringLiteral("MainWindow");
-    const QString central = QStringLiteral("centralWidget");
-    const QList<QStringList> rows = {
-        { "action", "QAction", window },
-        { "action_2", "QAction", window },
-        { "actionQTDIR", "QAction", window },
-        { "centralWidget", "QWidget", window },
-        { "textBrowser", "QTextBrowser", central },
-        { "Btn_clear", "QPushButton", central },
-        { "label_3", "QLabel", central },
-        { "label_2", "QLabel", central },
-        { "label", "QLabel", central },
-        { "AppPath", "QLineEdit", central },
-        { "qmldir", "QLineEdit", central },
-        { "toolButton", "QToolButton", central },
-        { "TB_qmldir", "QToolButton", central },
-        { "label_4", "QLabel", central },
-        { "appName", "QLabel", central },
-        { "CB_QML", "QCheckBox", central },
-        { "CB_WebKit", "QCheckBox", central },
-        { "CB_Runtime", "QCheckBox", central },
-        { "CB_Release", "QCheckBox", central },
-        { "CB_3D", "QCheckBox", central },
-        { "Run", "QPushButton", central },
-        { "OpenDir", "QPushButton", central },
-        { "pushButton_3", "QPushButton", central },
-        { "reserve_temp", "QPushButton", central },
-        { "menuBar", "QMenuBar", window },
-        { "menu", "QMenu", "menuBar" },
-        { "menu_2", "QMenu", "menuBar" },
-    };
-    for (const QStringList &row : rows)
-        QTest::newRow(qPrintable(row.at(0))) << row.at(0) << row.at(1) << row.at(2);
+    QTest::addColumn<FormObject>("expected");
+    for (const FormObject &object : formObjects())
+        QTest::newRow(qPrintable(object.name)) << object;
 }
 
-void TestMainWindowForm::objectTree()
+void TestMainWindowForm::objects()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, className);
-    QFETCH(QString, parentName);
+    QFETCH(FormObject, expected);
 
-    QCOMPARE(host->objectName(), QStringLiteral("MainWindow"));
-    const QList<QObject *> found = host->findChildren<QObject *>(name);
-    QCOMPARE(found.size(), 1);
-    QCOMPARE(QString::fromLatin1(found.first()->metaObject()->className()), className);
-    QVERIFY(found.first()->parent());
-    QCOMPARE(found.first()->parent()->objectName(), parentName);
+    QObject *object = host;
+    // FormHost stands in for the form's own class.
+    const QMetaObject *meta = host->metaObject()->superClass();
+    if (!expected.parent.isEmpty()) {
+        const QList<QObject *> found = host->findChildren<QObject *>(expected.name);
+        QCOMPARE(found.size(), 1);
+        object = found.first();
+        meta = object->metaObject();
+        QCOMPARE(object->parent()->objectName(), expected.parent);
+    }
+    QCOMPARE(object->objectName(), expected.name);
+    QCOMPARE(QString::fromLatin1(meta->className()), expected.className);
+    QCOMPARE(object->property(textProperty(object)).toString(), expected.text);
+
+    const auto *widget = qobject_cast<const QWidget *>(object);
+    if (!widget)
+        return; // an action: the form sets its text only
+    QCOMPARE(widget->styleSheet(), expected.styleSheet);
+    // Attributes the form does not set come from the widget class's default font.
+    const QFont font = expected.font.resolve(QApplication::font(widget));
+    QVERIFY2(widget->font() == font, qPrintable(widget->font().toString()));
+    if (expected.sizePolicy)
+        QCOMPARE(widget->sizePolicy(), *expected.sizePolicy);
+    if (const auto *label = qobject_cast<const QLabel *>(widget))
+        QCOMPARE(label->alignment(), expected.alignment);
+    if (const auto *box = qobject_cast<const QCheckBox *>(widget))
+        QVERIFY(box->isChecked()); // every option starts ticked
+    QCOMPARE(widget->layoutDirection(), Qt::LeftToRight);
+    QVERIFY(widget->isEnabled());
 }
 
-void TestMainWindowForm::layoutTree_data()
+void TestMainWindowForm::textsUseTheFormsContext()
 {
-    QTest::addColumn<QString>("name");
+    RecordingTranslator translator;
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    // Installing asks the translator about the application's own texts.
+    translator.requests.clear();
+    FormHost other;
+    QCoreApplication::removeTranslator(&translator);
+
+    QStringList sources;
+    for (const RecordingTranslator::Request &request : qAsConst(translator.requests)) {
+        QCOMPARE(request.context, QStringLiteral("MainWindow"));
+        QVERIFY(!request.disambiguated);
+        QCOMPARE(request.n, -1);
+        sources.append(request.source);
+    }
+    QStringList expected;
+    for (const FormObject &object : formObjects()) {
+        if (!object.text.isEmpty())
+            expected.append(object.text);
+    }
+    QCOMPARE(sources, expected);
+}
+
+void TestMainWindowForm::layouts_data()
+{
     QTest::addColumn<QString>("className");
-    QTest::addColumn<QString>("parentName");
     QTest::addColumn<QStringList>("items");
     QTest::addColumn<QList<int>>("stretches");
     QTest::addColumn<int>("spacing");
 
+    // Each layout but the top one is an item of another row.
     const QString h = QStringLiteral("QHBoxLayout");
     const QString v = QStringLiteral("QVBoxLayout");
-    QTest::newRow("verticalLayout_9") << "verticalLayout_9" << v << "centralWidget"
-                                      << QStringList { "horizontalLayout_5" } << QList<int> { 0 } << 6;
-    QTest::newRow("horizontalLayout_5")
-            << "horizontalLayout_5" << h << "verticalLayout_9"
-            << QStringList { "verticalLayout_7", "verticalLayout_8" } << QList<int> { 3, 5 } << 6;
+    QTest::newRow("verticalLayout_9")
+            << v << QStringList { "horizontalLayout_5" } << QList<int> { 0 } << 6;
+    QTest::newRow("horizontalLayout_5") << h << QStringList { "verticalLayout_7", "verticalLayout_8" }
+                                        << QList<int> { 3, 5 } << 6;
     QTest::newRow("verticalLayout_7")
-            << "verticalLayout_7" << v << "horizontalLayout_5"
-            << QStringList { "textBrowser", "Btn_clear" } << QList<int> { 8, 1 } << 6;
-    QTest::newRow("verticalLayout_8")
-            << "verticalLayout_8" << v << "horizontalLayout_5"
-            << QStringList { "verticalLayout_6", "horizontalLayout_4" } << QList<int> { 7, 1 } << 6;
+            << v << QStringList { "textBrowser", "Btn_clear" } << QList<int> { 8, 1 } << 6;
+    QTest::newRow("verticalLayout_8") << v << QStringList { "verticalLayout_6", "horizontalLayout_4" }
+                                      << QList<int> { 7, 1 } << 6;
     QTest::newRow("verticalLayout_6")
-            << "verticalLayout_6" << v << "verticalLayout_8"
-            << QStringList { "label_3", "horizontalLayout_2", "horizontalLayout_3", "Run" }
+            << v << QStringList { "label_3", "horizontalLayout_2", "horizontalLayout_3", "Run" }
             << QList<int> { 2, 3, 9, 3 } << 6;
-    QTest::newRow("horizontalLayout_2")
-            << "horizontalLayout_2" << h << "verticalLayout_6"
-            << QStringList { "horizontalLayout", "verticalLayout_4" } << QList<int> { 0, 0 } << 6;
-    QTest::newRow("horizontalLayout")
-            << "horizontalLayout" << h << "horizontalLayout_2"
-            << QStringList { "verticalLayout_2", "verticalLayout_3" } << QList<int> { 0, 0 } << 6;
+    QTest::newRow("horizontalLayout_2") << h << QStringList { "horizontalLayout", "verticalLayout_4" }
+                                        << QList<int> { 0, 0 } << 6;
+    QTest::newRow("horizontalLayout") << h << QStringList { "verticalLayout_2", "verticalLayout_3" }
+                                      << QList<int> { 0, 0 } << 6;
     QTest::newRow("verticalLayout_2")
-            << "verticalLayout_2" << v << "horizontalLayout" << QStringList { "label_2", "label" }
-            << QList<int> { 0, 0 } << 6;
+            << v << QStringList { "label_2", "label" } << QList<int> { 0, 0 } << 6;
     QTest::newRow("verticalLayout_3")
-            << "verticalLayout_3" << v << "horizontalLayout" << QStringList { "AppPath", "qmldir" }
-            << QList<int> { 0, 0 } << 6;
+            << v << QStringList { "AppPath", "qmldir" } << QList<int> { 0, 0 } << 6;
     QTest::newRow("verticalLayout_4")
-            << "verticalLayout_4" << v << "horizontalLayout_2"
-            << QStringList { "toolButton", "TB_qmldir" } << QList<int> { 0, 0 } << 6;
-    QTest::newRow("horizontalLayout_3")
-            << "horizontalLayout_3" << h << "verticalLayout_6"
-            << QStringList { "verticalLayout_5", "verticalLayout" } << QList<int> { 1, 0 } << 0;
+            << v << QStringList { "toolButton", "TB_qmldir" } << QList<int> { 0, 0 } << 6;
+    QTest::newRow("horizontalLayout_3") << h << QStringList { "verticalLayout_5", "verticalLayout" }
+                                        << QList<int> { 1, 0 } << 0;
     QTest::newRow("verticalLayout_5")
-            << "verticalLayout_5" << v << "horizontalLayout_3"
-            << QStringList { "label_4", "appName" } << QList<int> { 0, 10 } << 0;
+            << v << QStringList { "label_4", "appName" } << QList<int> { 0, 10 } << 0;
     QTest::newRow("verticalLayout")
-            << "verticalLayout" << v << "horizontalLayout_3"
-            << QStringList { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" }
+            << v << QStringList { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" }
             << QList<int> { 0, 0, 0, 0, 0 } << 0;
-    QTest::newRow("horizontalLayout_4") << "horizontalLayout_4" << h << "verticalLayout_8"
-                                        << QStringList { "OpenDir", "pushButton_3", "reserve_temp" }
-                                        << QList<int> { 1, 1, 1 } << 6;
+    QTest::newRow("horizontalLayout_4")
+            << h << QStringList { "OpenDir", "pushButton_3", "reserve_temp" }
+            << QList<int> { 1, 1, 1 } << 6;
 }
 
-void TestMainWindowForm::layoutTree()
+void TestMainWindowForm::layouts()
 {
-    QFETCH(QString, name);
     QFETCH(QString, className);
-    QFETCH(QString, parentName);
     QFETCH(QStringList, items);
     QFETCH(QList<int>, stretches);
     QFETCH(int, spacing);
 
+    const QString name = QString::fromLatin1(QTest::currentDataTag());
     const QList<QBoxLayout *> found = host->findChildren<QBoxLayout *>(name);
     QCOMPARE(found.size(), 1);
     QBoxLayout *layout = found.first();
     QCOMPARE(QString::fromLatin1(layout->metaObject()->className()), className);
-    QVERIFY(layout->parent());
-    QCOMPARE(layout->parent()->objectName(), parentName);
 
     QStringList actualItems;
     QList<int> actualStretches;
@@ -276,288 +339,9 @@ void TestMainWindowForm::layoutTree()
     QCOMPARE(actualStretches, stretches);
     QCOMPARE(layout->spacing(), spacing);
 
-    const bool topLevel = name == QLatin1String("verticalLayout_9");
+    const bool topLevel = host->ui.centralWidget->layout() == layout;
+    QCOMPARE(topLevel, name == QLatin1String("verticalLayout_9"));
     QCOMPARE(layout->contentsMargins(), topLevel ? QMargins(11, 11, 11, 11) : QMargins());
-    if (topLevel)
-        QCOMPARE(host->ui.centralWidget->layout(), layout);
-}
-
-void TestMainWindowForm::styleSheets_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("styleSheet");
-
-    const QString s6 =
-            QStringLiteral("background-color: rgb(0, 0, 0);\ncolor: rgb(255, 255, 255);");
-    QTest::newRow("textBrowser")
-            << "textBrowser"
-            << "font: 14pt \"Arial\";\ncolor: rgb(0, 255, 0);\nbackground-color: rgb(0, 0, 0);";
-    QTest::newRow("label_3") << "label_3"
-                             << "background-color: rgb(25, 85, 255);\ncolor: rgb(255, 255, "
-                                "255);\nfont: 87 34pt \"Arial\";";
-    QTest::newRow("AppPath") << "AppPath"
-                             << "background-color: rgb(203, 209, 205);\ncolor: rgb(0, 0, 0);";
-    QTest::newRow("label_4") << "label_4"
-                             << "color: rgb(255, 255, 255);\nbackground-color: rgb(0, 0, 0);";
-    QTest::newRow("appName") << "appName"
-                             << "font: 75 29pt \"SF Compact Display\";\nbackground-color: rgb(0, "
-                                "0, 0);\ncolor: rgb(0, 255, 0);";
-    for (const char *box : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
-        QTest::newRow(box) << box << s6;
-    QTest::newRow("Run") << "Run"
-                         << "font: 87 24pt \"Arial\";";
-    // Objects without a sheet of their own.
-    for (const char *plain :
-         { "MainWindow", "centralWidget", "Btn_clear", "label_2", "label", "qmldir", "toolButton",
-           "TB_qmldir", "OpenDir", "pushButton_3", "reserve_temp", "menuBar", "menu", "menu_2" })
-        QTest::newRow(plain) << plain << QString();
-}
-
-void TestMainWindowForm::styleSheets()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, styleSheet);
-
-    QWidget *widget = name == QLatin1String("MainWindow") ? host : host->findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->styleSheet(), styleSheet);
-}
-
-void TestMainWindowForm::texts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("property");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("window") << "MainWindow"
-                            << "windowTitle"
-                            << "MainWindow";
-    QTest::newRow("action") << "action"
-                            << "text" << QStringLiteral("关于");
-    QTest::newRow("action_2") << "action_2"
-                              << "text" << QStringLiteral("使用说明");
-    QTest::newRow("actionQTDIR") << "actionQTDIR"
-                                 << "text"
-                                 << "QTDIR";
-    QTest::newRow("Btn_clear") << "Btn_clear"
-                               << "text" << QStringLiteral("清空");
-    QTest::newRow("label_3") << "label_3"
-                             << "text"
-                             << "Halvex";
-    QTest::newRow("label_2") << "label_2"
-                             << "text"
-                             << "AppPath:";
-    QTest::newRow("label") << "label"
-                           << "text"
-                           << "qmldir:";
-    QTest::newRow("toolButton") << "toolButton"
-                                << "text"
-                                << "...";
-    QTest::newRow("TB_qmldir") << "TB_qmldir"
-                               << "text"
-                               << "...";
-    QTest::newRow("label_4") << "label_4"
-                             << "text"
-                             << "AppName";
-    QTest::newRow("appName") << "appName"
-                             << "text"
-                             << "Not Select App";
-    QTest::newRow("CB_QML") << "CB_QML"
-                            << "text"
-                            << "QML-Dir";
-    QTest::newRow("CB_WebKit") << "CB_WebKit"
-                               << "text"
-                               << "NO-WebKit";
-    QTest::newRow("CB_Runtime") << "CB_Runtime"
-                                << "text"
-                                << "NO-Runtime";
-    QTest::newRow("CB_Release") << "CB_Release"
-                                << "text"
-                                << "Release";
-    QTest::newRow("CB_3D") << "CB_3D"
-                           << "text"
-                           << "NO-3D";
-    QTest::newRow("Run") << "Run"
-                         << "text"
-                         << "Run";
-    QTest::newRow("OpenDir") << "OpenDir"
-                             << "text" << QStringLiteral("打开生成");
-    QTest::newRow("pushButton_3") << "pushButton_3"
-                                  << "text"
-                                  << "Reserve";
-    QTest::newRow("reserve_temp") << "reserve_temp"
-                                  << "text"
-                                  << "Reserve";
-    QTest::newRow("menu") << "menu"
-                          << "title" << QStringLiteral("帮助");
-    QTest::newRow("menu_2") << "menu_2"
-                            << "title" << QStringLiteral("设置");
-    QTest::newRow("AppPath") << "AppPath"
-                             << "text" << QString();
-    QTest::newRow("qmldir") << "qmldir"
-                            << "text" << QString();
-    QTest::newRow("textBrowser") << "textBrowser"
-                                 << "plainText" << QString();
-}
-
-void TestMainWindowForm::texts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, property);
-    QFETCH(QString, text);
-
-    QObject *object = name == QLatin1String("MainWindow") ? host : host->findChild<QObject *>(name);
-    QVERIFY(object);
-    const QVariant value = object->property(qPrintable(property));
-    QVERIFY(value.isValid());
-    QCOMPARE(value.toString(), text);
-}
-
-void TestMainWindowForm::textsUseTheFormsContext()
-{
-    RecordingTranslator translator;
-    QVERIFY(QCoreApplication::installTranslator(&translator));
-    // Installing asks the translator about the application's own texts.
-    translator.requests.clear();
-    FormHost other;
-    other.ui.setupUi(&other);
-    QCoreApplication::removeTranslator(&translator);
-
-    QStringList sources;
-    for (const RecordingTranslator::Request &request : qAsConst(translator.requests)) {
-        QCOMPARE(request.context, QStringLiteral("MainWindow"));
-        QVERIFY(!request.disambiguated);
-        QCOMPARE(request.n, -1);
-        sources.append(request.source);
-    }
-    const QStringList expected = {
-        "MainWindow",
-        QStringLiteral("关于"),
-        QStringLiteral("使用说明"),
-        "QTDIR",
-        QStringLiteral("清空"),
-        "Halvex",
-        "AppPath:",
-        "qmldir:",
-        "...",
-        "...",
-        "AppName",
-        "Not Select App",
-        "QML-Dir",
-        "NO-WebKit",
-        "NO-Runtime",
-        "Release",
-        "NO-3D",
-        "Run",
-        QStringLiteral("打开生成"),
-        "Reserve",
-        "Reserve",
-        QStringLiteral("帮助"),
-        QStringLiteral("设置"),
-    };
-    QCOMPARE(sources, expected);
-}
-
-void TestMainWindowForm::fonts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("family"); // empty: the application's default family
-    QTest::addColumn<int>("pointSize");
-    QTest::addColumn<int>("weight");
-
-    QTest::newRow("Btn_clear") << "Btn_clear" << QString() << 19 << int(QFont::Normal);
-    QTest::newRow("label_3") << "label_3"
-                             << "Arial" << 34 << 10;
-    QTest::newRow("label_2") << "label_2" << QString() << 12 << int(QFont::Normal);
-    QTest::newRow("label") << "label" << QString() << 12 << int(QFont::Normal);
-    QTest::newRow("label_4") << "label_4" << QString() << 18 << int(QFont::Normal);
-    QTest::newRow("appName") << "appName"
-                             << "SF Compact Display" << 29 << 9;
-    for (const char *f14 : { "AppPath", "qmldir", "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release",
-                             "CB_3D", "OpenDir", "pushButton_3", "reserve_temp" })
-        QTest::newRow(f14) << f14 << QString() << 14 << int(QFont::Normal);
-}
-
-void TestMainWindowForm::fonts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, family);
-    QFETCH(int, pointSize);
-    QFETCH(int, weight);
-
-    const QWidget *widget = host->findChild<QWidget *>(name);
-    QVERIFY(widget);
-    const QFont font = widget->font();
-    QCOMPARE(font.family(), family.isEmpty() ? QApplication::font().family() : family);
-    QCOMPARE(font.pointSize(), pointSize);
-    QCOMPARE(font.weight(), weight);
-    QVERIFY(!font.italic());
-}
-
-void TestMainWindowForm::sharedFontsAreEqual()
-{
-    const Ui::MainWindow &ui = host->ui;
-    const QFont f14 = ui.AppPath->font();
-    const QList<QWidget *> sharing = { ui.qmldir,     ui.CB_QML,       ui.CB_WebKit,
-                                       ui.CB_Runtime, ui.CB_Release,   ui.CB_3D,
-                                       ui.OpenDir,    ui.pushButton_3, ui.reserve_temp };
-    for (const QWidget *widget : sharing)
-        QCOMPARE(widget->font(), f14);
-    QCOMPARE(ui.label->font(), ui.label_2->font());
-    // Widgets without a font of their own keep the default one.
-    QCOMPARE(ui.Run->font(), QApplication::font(ui.Run));
-    QCOMPARE(ui.toolButton->font(), QApplication::font(ui.toolButton));
-}
-
-void TestMainWindowForm::sizePolicies_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("horizontal");
-    QTest::addColumn<int>("vertical");
-
-    const int minimum = QSizePolicy::Minimum;
-    const int preferred = QSizePolicy::Preferred;
-    const int expanding = QSizePolicy::Expanding;
-    QTest::newRow("Btn_clear") << "Btn_clear" << minimum << preferred;
-    QTest::newRow("AppPath") << "AppPath" << expanding << preferred;
-    QTest::newRow("qmldir") << "qmldir" << expanding << preferred;
-    QTest::newRow("toolButton") << "toolButton" << preferred << preferred;
-    QTest::newRow("TB_qmldir") << "TB_qmldir" << preferred << preferred;
-    QTest::newRow("CB_QML") << "CB_QML" << minimum << preferred;
-    QTest::newRow("CB_WebKit") << "CB_WebKit" << minimum << preferred;
-    QTest::newRow("CB_Runtime") << "CB_Runtime" << preferred << preferred;
-    QTest::newRow("CB_Release") << "CB_Release" << expanding << preferred;
-    QTest::newRow("CB_3D") << "CB_3D" << expanding << preferred;
-    QTest::newRow("Run") << "Run" << minimum << expanding;
-    QTest::newRow("OpenDir") << "OpenDir" << minimum << preferred;
-    QTest::newRow("pushButton_3") << "pushButton_3" << minimum << preferred;
-    QTest::newRow("reserve_temp") << "reserve_temp" << minimum << preferred;
-}
-
-void TestMainWindowForm::sizePolicies()
-{
-    QFETCH(QString, name);
-    QFETCH(int, horizontal);
-    QFETCH(int, vertical);
-
-    const QWidget *widget = host->findChild<QWidget *>(name);
-    QVERIFY(widget);
-    const QSizePolicy policy = widget->sizePolicy();
-    QCOMPARE(int(policy.horizontalPolicy()), horizontal);
-    QCOMPARE(int(policy.verticalPolicy()), vertical);
-    QCOMPARE(policy.horizontalStretch(), 0);
-    QCOMPARE(policy.verticalStretch(), 0);
-    QCOMPARE(policy.controlType(), QSizePolicy::DefaultType);
-}
-
-void TestMainWindowForm::alignments()
-{
-    const Ui::MainWindow &ui = host->ui;
-    QCOMPARE(ui.label_3->alignment(), Qt::AlignCenter);
-    QCOMPARE(ui.label_4->alignment(), Qt::AlignCenter);
-    QCOMPARE(ui.appName->alignment(), Qt::AlignCenter);
-    QCOMPARE(ui.appName->layoutDirection(), Qt::LeftToRight);
-    QCOMPARE(ui.label_2->alignment(), Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 void TestMainWindowForm::runIcon_data()
@@ -592,32 +376,6 @@ void TestMainWindowForm::runIcon()
     QCOMPARE(host->ui.Run->iconSize(), QSize(48, 48));
 }
 
-void TestMainWindowForm::runIconFollowsEnabledState()
-{
-    QPushButton *run = host->ui.Run;
-    QVERIFY(!run->isCheckable());
-    run->click();
-    QVERIFY(!run->isChecked());
-
-    // What the button draws: the icon at its icon size, in the mode of its state.
-    const QImage start = QImage(":/res/start.png").convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage disabled =
-            QImage(":/res/start-disable.png").convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const auto drawn = [run] {
-        const QIcon::Mode mode = run->isEnabled() ? QIcon::Normal : QIcon::Disabled;
-        const QIcon::State state = run->isChecked() ? QIcon::On : QIcon::Off;
-        return run->icon()
-                .pixmap(run->iconSize(), mode, state)
-                .toImage()
-                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    };
-    QCOMPARE(drawn(), start);
-    run->setEnabled(false);
-    QCOMPARE(drawn(), disabled);
-    run->setEnabled(true);
-    QCOMPARE(drawn(), start);
-}
-
 void TestMainWindowForm::menus()
 {
     const Ui::MainWindow &ui = host->ui;
@@ -628,8 +386,7 @@ void TestMainWindowForm::menus()
 
     const QList<QAction *> help = ui.menu->actions();
     QCOMPARE(help.size(), 3);
-    QCOMPARE(help.at(0), ui.action);
-    QCOMPARE(help.at(1), ui.action_2);
+    QCOMPARE(help.mid(0, 2), QList<QAction *>({ ui.action, ui.action_2 }));
     QVERIFY(help.at(2)->isSeparator());
     QCOMPARE(ui.menu_2->actions(), QList<QAction *> { ui.actionQTDIR });
 
@@ -646,60 +403,61 @@ void TestMainWindowForm::initialStates()
     const Ui::MainWindow &ui = host->ui;
     QCOMPARE(host->size(), QSize(838, 659));
     QCOMPARE(host->centralWidget(), ui.centralWidget);
-    for (const QCheckBox *box : { ui.CB_QML, ui.CB_WebKit, ui.CB_Runtime, ui.CB_Release, ui.CB_3D })
-        QVERIFY2(box->isChecked(), qPrintable(box->objectName()));
     QVERIFY(ui.AppPath->isReadOnly());
     QVERIFY(!ui.qmldir->isReadOnly());
-    for (const QWidget *widget :
-         ui.centralWidget->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-        QVERIFY2(widget->isEnabled(), qPrintable(widget->objectName()));
-}
-
-void TestMainWindowForm::noSlotRunsDuringSetup()
-{
+    // A checkable Run would show its pause icon once clicked.
+    QVERIFY(!ui.Run->isCheckable());
+    // No slot runs while the form is set up.
     QVERIFY2(host->calls.isEmpty(), qPrintable(host->calls.join(", ")));
-    QVERIFY2(capturedWarnings.isEmpty(), qPrintable(capturedWarnings.join("\n")));
 }
 
-void TestMainWindowForm::signalsReachTheirSlots_data()
+void TestMainWindowForm::gestures_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("gesture");
     QTest::addColumn<QStringList>("calls");
 
-    QTest::newRow("toolButton") << "toolButton"
-                                << "click" << QStringList { "toolButton" };
-    QTest::newRow("Run") << "Run"
-                         << "click" << QStringList { "Run" };
-    QTest::newRow("qmldir") << "qmldir"
-                            << "type" << QStringList { "qmldir:a", "qmldir:ab" };
-    QTest::newRow("TB_qmldir") << "TB_qmldir"
-                               << "click" << QStringList { "TB_qmldir" };
-    QTest::newRow("CB_QML") << "CB_QML"
-                            << "click" << QStringList { "CB_QML:off" };
-    QTest::newRow("OpenDir") << "OpenDir"
-                             << "click" << QStringList { "OpenDir" };
-    QTest::newRow("Btn_clear") << "Btn_clear"
-                               << "click" << QStringList { "Btn_clear" };
-    QTest::newRow("action") << "action"
-                            << "trigger" << QStringList { "action" };
-    QTest::newRow("AppPath") << "AppPath"
-                             << "setText" << QStringList { "AppPath:C:/app" };
-    QTest::newRow("actionQTDIR") << "actionQTDIR"
-                                 << "trigger" << QStringList { "actionQTDIR" };
+    const auto row = [](const char *name, const char *gesture, const QStringList &calls) {
+        QTest::addRow("%s %s", name, gesture) << name << gesture << calls;
+    };
+    row("toolButton", "click", { "toolButton" });
+    row("Run", "click", { "Run" });
+    row("qmldir", "type", { "qmldir:a", "qmldir:ab" });
+    row("TB_qmldir", "click", { "TB_qmldir" });
+    row("CB_QML", "click", { "CB_QML:off" });
+    row("OpenDir", "click", { "OpenDir" });
+    row("Btn_clear", "click", { "Btn_clear" });
+    row("action", "trigger", { "action" });
+    row("AppPath", "setText", { "AppPath:C:/app" });
+    row("actionQTDIR", "trigger", { "actionQTDIR" });
+    // Objects the window does not connect, and the read-only field.
+    row("pushButton_3", "click", {});
+    row("reserve_temp", "click", {});
+    row("CB_WebKit", "click", {});
+    row("CB_Runtime", "click", {});
+    row("CB_Release", "click", {});
+    row("CB_3D", "click", {});
+    row("action_2", "trigger", {});
+    row("AppPath", "type", {});
 }
 
-void TestMainWindowForm::signalsReachTheirSlots()
+void TestMainWindowForm::gestures()
 {
     QFETCH(QString, name);
     QFETCH(QString, gesture);
-    QFETCH(QStringList, calls);
 
-    showHost();
+    // Clicks need the real geometry of a laid-out window.
+    host->show();
+    QVERIFY(QTest::qWaitForWindowExposed(host));
     QObject *object = host->findChild<QObject *>(name);
     QVERIFY(object);
     if (gesture == QLatin1String("click")) {
-        QTest::mouseClick(qobject_cast<QWidget *>(object), Qt::LeftButton);
+        auto *button = qobject_cast<QAbstractButton *>(object);
+        QVERIFY(button);
+        QSignalSpy clicks(button, &QAbstractButton::clicked);
+        QTest::mouseClick(button, Qt::LeftButton);
+        // The click landed, whether or not a slot is connected.
+        QCOMPARE(clicks.count(), 1);
     } else if (gesture == QLatin1String("type")) {
         QTest::keyClicks(qobject_cast<QWidget *>(object), QStringLiteral("ab"));
     } else if (gesture == QLatin1String("trigger")) {
@@ -708,34 +466,7 @@ void TestMainWindowForm::signalsReachTheirSlots()
         qobject_cast<QLineEdit *>(object)->setText(QStringLiteral("C:/app"));
     }
     // Exactly once per signal: a slot connected twice would record twice.
-    QCOMPARE(host->calls, calls);
-}
-
-void TestMainWindowForm::unconnectedObjectsCallNothing()
-{
-    showHost();
-    const Ui::MainWindow &ui = host->ui;
-    QSignalSpy clicks(ui.pushButton_3, &QPushButton::clicked);
-    QSignalSpy otherClicks(ui.reserve_temp, &QPushButton::clicked);
-    QTest::mouseClick(ui.pushButton_3, Qt::LeftButton);
-    QTest::mouseClick(ui.reserve_temp, Qt::LeftButton);
-    for (QCheckBox *box : { ui.CB_WebKit, ui.CB_Runtime, ui.CB_Release, ui.CB_3D }) {
-        QTest::mouseClick(box, Qt::LeftButton);
-        QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
-    }
-    ui.action_2->trigger();
-    QCOMPARE(clicks.count(), 1);
-    QCOMPARE(otherClicks.count(), 1);
-    QVERIFY2(host->calls.isEmpty(), qPrintable(host->calls.join(", ")));
-}
-
-void TestMainWindowForm::readOnlyPathIgnoresTyping()
-{
-    showHost();
-    QLineEdit *appPath = host->ui.AppPath;
-    QTest::keyClicks(appPath, QStringLiteral("typed"));
-    QCOMPARE(appPath->text(), QString());
-    QVERIFY2(host->calls.isEmpty(), qPrintable(host->calls.join(", ")));
+    QTEST(host->calls, "calls");
 }
 
 QTEST_MAIN(TestMainWindowForm)
