@@ -383,6 +383,10 @@ void TestHostileInputs::paths_reachTheToolAsOneArgumentEach_data()
                        << "&/src&";
     QTest::newRow(";") << "/tmp/a;b/x; rm -rf.exe"
                        << ";/src;qml;";
+    // Special to Windows' command interpreter, and backslashes that end an
+    // argument, which Windows' quoting must double.
+    QTest::newRow("^, ! and trailing backslashes") << "/tmp/^1!/a^!b!.exe"
+                                                   << "C:\\qml ^!x!\\\\";
     QTest::newRow("non-ASCII letters")
             << QString::fromUtf8(
                        "/tmp/\xe7\x94\xa8\xe6\x88\xb7/\xe6\xbc\x94\xe7\xa4\xba \xc3\x9c.exe")
