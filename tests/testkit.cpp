@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
+#include <QTextBlock>
 #include <QtTest>
 
 namespace {
@@ -86,6 +87,12 @@ bool removeWhenFree(const QString &path)
     while (!QDir(path).removeRecursively() && clock.elapsed() < 5000)
         QTest::qWait(50);
     return !QFileInfo::exists(path);
+}
+
+QColor lineColor(const QTextBlock &line)
+{
+    const QBrush brush = line.begin().fragment().charFormat().foreground();
+    return brush.style() == Qt::NoBrush ? QColor() : brush.color();
 }
 
 QByteArray readAll(const QString &path)

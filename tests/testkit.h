@@ -2,9 +2,12 @@
 #define TESTKIT_H
 
 #include <QByteArray>
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+class QTextBlock;
 
 // A temporary Qt kit folder whose bin/windeployqt.exe is the stand-in tool.
 class FakeQtKit
@@ -34,6 +37,10 @@ void verifyNoWarnings();
 // moment after a program that ran from it or in it has ended, so this tries
 // again for a few seconds.
 bool removeWhenFree(const QString &path);
+
+// The colour a line of the output pane is drawn in; invalid where the pane's
+// own colour applies.
+QColor lineColor(const QTextBlock &line);
 
 // A file's bytes, or nothing when it cannot be read.
 QByteArray readAll(const QString &path);

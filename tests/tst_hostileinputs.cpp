@@ -155,6 +155,8 @@ void TestHostileInputs::clickRunAndWait()
     QVERIFY(run->isEnabled());
     QTest::mouseClick(run, Qt::LeftButton);
     QTRY_VERIFY(run->isEnabled());
+    // However the run ended, the wait cursor is gone.
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 void TestHostileInputs::configuration_isReadAndNeverRewritten_data()
@@ -502,7 +504,15 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
         window->setRunTimeLimit(2000);
     untickAllBut(nullptr);
     window->chooseApplication(QLatin1String(theApp));
+    // Every run that ends enables it again.
+    widget<QPushButton>("OpenDir")->setEnabled(false);
     clickRunAndWait();
+    QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
+    // A failure's closing line is red; the pane's own green stays for the rest.
+    const QTextDocument *document = widget<QTextBrowser>("textBrowser")->document();
+    const bool failed = lastLine(pane()).startsWith(QLatin1String("Failed! "));
+    QCOMPARE(lineColor(document->lastBlock()), failed ? QColor(255, 80, 80) : QColor());
+    QCOMPARE(lineColor(document->firstBlock()), QColor());
     QCOMPARE(shownToolPath(), toolPath);
     if (expectedPane.endsWith(QLatin1String("Cannot start "))) {
         QVERIFY2(pane().startsWith(expectedPane + toolPath + QLatin1String(": ")), qPrintable(pane()));
@@ -523,6 +533,8 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
     }
     clickRunAndWait();
     QCOMPARE(pane(), QLatin1String(theApp) + QLatin1Char('\n') + QLatin1String(successTail));
+    QCOMPARE(lineColor(document->firstBlock()), QColor());
+    QCOMPARE(lineColor(document->lastBlock()), QColor());
 }
 
 // The pane shows the last megabyte of whole lines below a note, so the window
