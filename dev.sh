@@ -4,6 +4,7 @@
 #   ./dev.sh test    build and run the whole test suite
 #   ./dev.sh bench   build in Release and print the benchmark table (--short: fewer repetitions)
 #   ./dev.sh test-windows   cross-build for Windows and run the whole test suite under wine
+#   ./dev.sh package-windows   cross-build and write dist/trevalo-<version>-windows-x64.zip
 # Missing packages are installed with apt-get (as root, or through sudo).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -19,11 +20,12 @@ case "$command" in
     test) ;;
     # Measured figures come from an optimised build of their own.
     bench) build_dir=${BUILD_DIR:-build-release}; build_type=Release ;;
-    test-windows)
+    test-windows | package-windows)
         build_dir=${BUILD_DIR:-build-windows}
         packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 xvfb xauth xz-utils fonts-dejavu-core)
+        [ "$command" = test-windows ] || packages+=(xdotool)
         ;;
-    *) echo "usage: $0 run|test|bench [--short]|test-windows" >&2; exit 2 ;;
+    *) echo "usage: $0 run|test|bench [--short]|test-windows|package-windows" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -39,7 +41,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-if [ "$command" = test-windows ]; then
+if [ "$command" = test-windows ] || [ "$command" = package-windows ]; then
     # A Qt kit built for Windows with MinGW-w64: TREVALO_QT_KIT names an
     # unpacked one; otherwise the archive beside the repository is unpacked
     # into the build folder once.
@@ -86,5 +88,8 @@ case "$command" in
             QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 --parallel "$(nproc)" || status=$?
             /usr/lib/wine/wineserver -k || true
             exit $status'
+        ;;
+    package-windows)
+        exec tools/package-windows.sh "$build_dir" "$kit"
         ;;
 esac

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Makes the download for Windows users and checks it:
+#   tools/package-windows.sh BUILD_DIR KIT_DIR   (./dev.sh package-windows runs it)
+# BUILD_DIR holds a MinGW-w64 build of trevalo.exe, KIT_DIR the Qt kit it was
+# built with. Writes dist/trevalo-<version>-windows-x64.zip: trevalo.exe
+# deployed by the kit's windeployqt.exe, with the MinGW runtime. Then unpacks
+# the zip into a clean folder, starts trevalo.exe there under wine (Xvfb, the
+# windows platform) with nothing of the kit on its path, and waits for its
+# window. Needs: wine64, xvfb, xauth, xdotool, mingw-w64.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=$(realpath "$1")
+kit=$(realpath "$2")
+version=$(sed -n 's/^project(Trevalo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=trevalo-$version-windows-x64
+wine=/usr/lib/wine/wine64
+export WINEPREFIX=${WINEPREFIX:-$build_dir/wine} WINEDEBUG=-all
+
+if [ -z "${PACKAGE_IN_XVFB:-}" ]; then
+    PACKAGE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+
+# The tool copies the MinGW runtime from beside the g++.exe it finds on PATH,
+# as in a MinGW installation.
+mkdir -p "$work/$name" "$work/mingw"
+cp "$kit"/bin/lib*.dll "$work/mingw/"
+touch "$work/mingw/g++.exe"
+x86_64-w64-mingw32-strip -o "$work/$name/trevalo.exe" "$build_dir/trevalo.exe"
+WINEPATH="$work/mingw" "$wine" "$kit/bin/windeployqt.exe" --release --no-translations \
+    "$work/$name/trevalo.exe"
+for file in Qt5Core.dll Qt5Gui.dll Qt5Widgets.dll platforms/qwindows.dll libstdc++-6.dll \
+    libgcc_s_seh-1.dll libwinpthread-1.dll; do
+    [ -f "$work/$name/$file" ] || { echo "The deployment left out $file" >&2; exit 1; }
+done
+
+mkdir -p dist
+rm -f "dist/$name.zip"
+(cd "$work" && cmake -E tar cf "$OLDPWD/dist/$name.zip" --format=zip "$name")
+echo "wrote dist/$name.zip"
+
+# The check: a clean folder, no kit on the DLL path, the user's own working
+# directory (where conf/conf.ini is written).
+mkdir -p "$work/check/home"
+(cd "$work/check" && cmake -E tar xf "$OLDPWD/dist/$name.zip")
+(cd "$work/check/home" && unset WINEPATH && exec "$wine" "../$name/trevalo.exe") &
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^MainWindow$' | head -n 1) || true
+if [ -z "$window" ]; then
+    echo "trevalo.exe from dist/$name.zip showed no window under wine" >&2
+    exit 1
+fi
+echo "dist/$name.zip: trevalo.exe starts and shows its window"
