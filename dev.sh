@@ -5,6 +5,7 @@
 #   ./dev.sh bench   build in Release and print the benchmark table (--short: fewer repetitions)
 #   ./dev.sh test-windows   cross-build for Windows and run the whole test suite under wine
 #   ./dev.sh package-windows   cross-build and write dist/trevalo-<version>-windows-x64.zip
+#   ./dev.sh bench-windows     cross-build and print the benchmark table under wine (--short)
 # Missing packages are installed with apt-get (as root, or through sudo).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -20,12 +21,12 @@ case "$command" in
     test) ;;
     # Measured figures come from an optimised build of their own.
     bench) build_dir=${BUILD_DIR:-build-release}; build_type=Release ;;
-    test-windows | package-windows)
+    test-windows | package-windows | bench-windows)
         build_dir=${BUILD_DIR:-build-windows}
         packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 xvfb xauth xz-utils fonts-dejavu-core)
         [ "$command" = test-windows ] || packages+=(xdotool)
         ;;
-    *) echo "usage: $0 run|test|bench [--short]|test-windows|package-windows" >&2; exit 2 ;;
+    *) echo "usage: $0 run|test|bench [--short]|test-windows|package-windows|bench-windows [--short]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -41,7 +42,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-if [ "$command" = test-windows ] || [ "$command" = package-windows ]; then
+if [[ $command == *-windows ]]; then
     # A Qt kit built for Windows with MinGW-w64: TREVALO_QT_KIT names an
     # unpacked one; otherwise the archive beside the repository is unpacked
     # into the build folder once.
@@ -91,5 +92,10 @@ case "$command" in
         ;;
     package-windows)
         exec tools/package-windows.sh "$build_dir" "$kit"
+        ;;
+    bench-windows)
+        # The table adds a real deployment with the kit's windeployqt.exe.
+        export TREVALO_QT_KIT=$kit
+        exec xvfb-run -a tools/wine-run.sh "$kit/bin" "$build_dir/bench/trevalo_bench.exe" "${@:2}"
         ;;
 esac

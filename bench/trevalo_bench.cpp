@@ -43,13 +43,17 @@ struct Case
     // Start-up is measured once per process: the first window of a process is
     // the one a user waits for.
     bool freshProcessEachTime;
+    // Runs the real windeployqt.exe of the Windows Qt kit named by the
+    // environment variable TREVALO_QT_KIT instead of the stand-in.
+    bool realTool;
 };
 
 const Case cases[] = {
-    { "run", "Run, one line of output", 0, 21, 5, false },
-    { "output-1mb", "Run, 1 MB of output", 1 << 20, 9, 3, false },
-    { "output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false },
-    { "startup", "Start-up until exposed", 0, 15, 3, true },
+    { "run", "Run, one line of output", 0, 21, 5, false, false },
+    { "output-1mb", "Run, 1 MB of output", 1 << 20, 9, 3, false, false },
+    { "output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false, false },
+    { "startup", "Start-up until exposed", 0, 15, 3, true, false },
+    { "deploy", "Real deployment with windeployqt.exe", 0, 9, 3, false, true },
 };
 
 const Case *findCase(const QString &name)
@@ -132,13 +136,13 @@ QString bareRun(const QString &tool, QTextBrowser *view)
 class WindowRun
 {
 public:
-    explicit WindowRun(const QString &qtDir)
+    explicit WindowRun(const QString &qtDir, const QString &app = QString::fromLatin1(appPath))
     {
         window.setQtDir(qtDir);
         for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
             window.findChild<QCheckBox *>(QLatin1String(name))->setChecked(false);
         showAndWaitExposed(&window);
-        window.chooseApplication(QString::fromLatin1(appPath));
+        window.chooseApplication(app);
         run = window.findChild<QPushButton *>(QStringLiteral("Run"));
         pane = window.findChild<QTextBrowser *>(QStringLiteral("textBrowser"));
     }
@@ -228,6 +232,68 @@ QList<double> measureRun(const Case &c, bool ours, int repetitions)
     return times;
 }
 
+// The kit's folder, made absolute: on Windows a path without a drive would
+// name another folder once the working directory changes.
+QString realKit()
+{
+    const QString kit = qEnvironmentVariable("TREVALO_QT_KIT");
+    return kit.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(kit).absoluteFilePath());
+}
+
+bool hasRealTool()
+{
+    return QFile::exists(realKit() + QStringLiteral("/bin/windeployqt.exe"));
+}
+
+// The real tool deploys this benchmark program, a Qt Widgets program like
+// any other, into a fresh folder each time: through the window, or started
+// and read with a bare QProcess. Preparing the folder is not timed.
+QList<double> measureDeploy(bool ours, int repetitions)
+{
+    const QString kit = realKit();
+    QTemporaryDir dir;
+    int folders = 0;
+    const auto freshApp = [&dir, &folders]() {
+        const QString folder = dir.filePath(QString::number(folders++));
+        const QString app = folder + QStringLiteral("/trevalo bench.exe");
+        if (!QDir().mkpath(folder) || !QFile::copy(QCoreApplication::applicationFilePath(), app))
+            fail(QStringLiteral("cannot copy the program to deploy"));
+        return app;
+    };
+    const auto deployed = [](const QString &app) {
+        return QFile::exists(QFileInfo(app).path() + QStringLiteral("/platforms/qwindows.dll"));
+    };
+
+    QList<double> times;
+    for (int i = 0; i <= repetitions; ++i) {
+        const QString app = freshApp();
+        double time;
+        QString report;
+        if (ours) {
+            WindowRun window(kit, app);
+            time = window.once();
+            report = window.shownText();
+            if (!report.endsWith(QLatin1String(successTail)))
+                fail(QStringLiteral("the window does not end with the success line"));
+        } else {
+            QElapsedTimer timer;
+            timer.start();
+            QProcess tool;
+            tool.start(kit + QStringLiteral("/bin/windeployqt.exe"), { app });
+            if (!tool.waitForFinished(-1) || tool.exitCode() != 0)
+                fail(QStringLiteral("the bare run of the tool failed"));
+            report = QString::fromUtf8(tool.readAllStandardOutput());
+            time = msecsSince(timer);
+        }
+        if (!report.contains(QLatin1String("Updating Qt5Core.dll.")) || !deployed(app))
+            fail(QStringLiteral("the tool did not deploy the program"));
+        // The first run is the check; it also brings the files into the cache.
+        if (i > 0)
+            times << time;
+    }
+    return times;
+}
+
 double measureStartup(bool ours)
 {
     QElapsedTimer timer;
@@ -251,8 +317,9 @@ double measureStartup(bool ours)
 // One side of one case, in this process.
 int measureSide(const Case &c, bool ours, int repetitions)
 {
-    const QList<double> times = c.freshProcessEachTime ? QList<double> { measureStartup(ours) }
-                                                       : measureRun(c, ours, repetitions);
+    const QList<double> times = c.realTool ? measureDeploy(ours, repetitions)
+            : c.freshProcessEachTime       ? QList<double> { measureStartup(ours) }
+                                           : measureRun(c, ours, repetitions);
     for (double time : times)
         std::printf("ms %.3f\n", time);
     std::printf("peak_mb %.1f\n", peakMemoryMb());
@@ -313,6 +380,10 @@ int runAll(bool shortMode)
             std::printf("| %s | skipped in short mode | | | | | |\n", c.title);
             continue;
         }
+        if (c.realTool && !hasRealTool()) {
+            std::printf("| %s | skipped: TREVALO_QT_KIT names no Windows Qt kit | | | | | |\n", c.title);
+            continue;
+        }
         Sample ours;
         Sample baseline;
         if (c.freshProcessEachTime) {
@@ -330,6 +401,8 @@ int runAll(bool shortMode)
         QString goal;
         if (c.freshProcessEachTime)
             goal = QStringLiteral("ours < 150 ms: %1").arg(oursMs < 150 ? "met" : "missed");
+        else if (c.realTool)
+            goal = QStringLiteral("≤ 1.05: %1").arg(ratio <= 1.05 ? "met" : "missed");
         else if (c.floodBytes > 0)
             goal = QStringLiteral("≤ 1.5: %1").arg(ratio <= 1.5 ? "met" : "missed");
         else
