@@ -34,7 +34,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#define NOMINMAX
+#define NOMINMAX 1
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 // shellapi.h needs the types of windows.h.
