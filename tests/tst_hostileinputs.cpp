@@ -328,6 +328,9 @@ void TestHostileInputs::qtdirEnvironment_namesTheTool_data()
     QTest::newRow("unset") << QByteArray() << false << "/bin/windeployqt.exe" << false;
     QTest::newRow("empty") << QByteArray("") << false << "/bin/windeployqt.exe" << false;
     QTest::newRow("backslashes") << QByteArray("%KIT%") << true << "%KIT%/bin/windeployqt.exe" << true;
+    QTest::newRow("a drive letter and backslashes, as typed on Windows")
+            << QByteArray("D:\\Qt\\5.15.2\\mingw81_64") << false
+            << "D:/Qt/5.15.2/mingw81_64/bin/windeployqt.exe" << false;
     // A doubled "/" names the same file on every platform.
     QTest::newRow("a trailing slash")
             << QByteArray("%KIT%/") << false << "%KIT%//bin/windeployqt.exe" << true;
