@@ -5,7 +5,7 @@
 # the Windows tests. WINEPREFIX picks the wine prefix (default: ~/.wine);
 # wine needs an X display even for Qt's offscreen platform (xvfb-run).
 set -euo pipefail
-kit_bin=$1
+kit_bin=$(realpath "$1") # absolute: tests change their working directory
 shift
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEPATH="$kit_bin${WINEPATH:+;$WINEPATH}"
