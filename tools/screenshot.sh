@@ -13,7 +13,7 @@ output=${2:-docs/screenshot.png}
 build_dir=$(realpath "${BUILD_DIR:-build}")
 
 if [ -z "${SCREENSHOT_IN_XVFB:-}" ]; then
-    SCREENSHOT_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    SCREENSHOT_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1400x800x24" "$0" "$@"
 fi
 
 work=$(mktemp -d)
@@ -44,13 +44,15 @@ pid=$!
 
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^MainWindow$' | head -n 1)
 sleep 1
-# The window sits at the top left of the screen: "..." beside AppPath, then Run.
-xdotool mousemove --sync 812 125 click 1
+# The window sits at the top left of the screen; its width depends on the
+# fonts. "..." beside AppPath is at its right edge, Run below it.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove --sync $((WIDTH - 26)) 120 click 1
 sleep 1
 xdotool type --delay 20 "$work/Demo/release/Demo.exe"
 xdotool key Return
 sleep 1
-xdotool mousemove --sync 574 520 click 1
+xdotool mousemove --sync $((WIDTH - 200)) 520 click 1
 sleep 2
 mkdir -p "$(dirname "$output")"
 import -window "$window" "$output"
