@@ -87,10 +87,10 @@ QString qtDirFromSettings(QSettings &settings)
     const bool isString = value.type() == QVariant::String;
     QString qtDir = value.toString();
     if (present) {
+        // A folder with backslashes, and one that the store reads as a list
+        // (a comma is legal in a folder name) or as another type (such as
+        // "@Invalid()"), is the text the user wrote.
         const QString written = writtenQtDir(settings.fileName());
-        // The store reads a value with commas as a list (a comma is legal in a
-        // folder name) and values such as "@Invalid()" as other types; the
-        // folder is then the text the user wrote.
         if (written.contains(QLatin1Char('\\')))
             qtDir = folderWrittenWithBackslashes(written);
         else if (qtDir.isEmpty() && !isString)

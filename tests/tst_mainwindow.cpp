@@ -751,7 +751,10 @@ void TestMainWindow::closingTheWindow_closesTheAboutBox()
     // even with the parentless About box open.
     QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
     QTimer::singleShot(0, window, &QWidget::close);
-    QTimer::singleShot(10000, qApp, &QCoreApplication::quit); // had it not ended
+    QTimer notEnded; // stopped with the test, so that it ends no later event loop
+    notEnded.setSingleShot(true);
+    connect(&notEnded, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    notEnded.start(10000);
     QApplication::exec();
     QCOMPARE(lastWindowClosed.count(), 1);
     QVERIFY(!about->isVisible());
