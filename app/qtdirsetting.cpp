@@ -34,6 +34,43 @@ QString writtenQtDir(const QString &iniPath)
     }
     return found;
 }
+
+// A folder as a Windows user writes it: single backslashes, or doubled ones
+// as the INI syntax wants, forward slashes or a mix, in quotes or not. The
+// store reads "\t", "\q" and the like as escapes, which turns such a folder
+// into another, so the written text is read here instead, with the store's
+// quotes and comments: backslashes count in pairs when every one of them has
+// its pair (a network folder's leading "\\" with single ones after it stays
+// itself), and each becomes "/".
+QString folderWrittenWithBackslashes(const QString &text)
+{
+    QString folder;
+    int kept = 0; // up to the last character that is not unquoted white space
+    bool quoted = false;
+    bool allPaired = true;
+    int run = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            continue;
+        }
+        if (c == QLatin1Char(';') && !quoted)
+            break;
+        folder += c;
+        if (quoted || !c.isSpace())
+            kept = folder.size();
+        if (c == QLatin1Char('\\')) {
+            ++run;
+            continue;
+        }
+        allPaired = allPaired && run % 2 == 0;
+        run = 0;
+    }
+    folder.truncate(kept);
+    if (allPaired && run % 2 == 0)
+        folder.replace(QLatin1String("\\\\"), QLatin1String("\\"));
+    return folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
 } // namespace
 
 QString defaultQtDir()
@@ -49,11 +86,16 @@ QString qtDirFromSettings(QSettings &settings)
     const bool present = settings.contains(QLatin1String(qtDirKey));
     const bool isString = value.type() == QVariant::String;
     QString qtDir = value.toString();
-    // The store reads a value with commas as a list (a comma is legal in a
-    // folder name) and values such as "@Invalid()" as other types; the folder
-    // is then the text the user wrote.
-    if (qtDir.isEmpty() && present && !isString)
-        qtDir = writtenQtDir(settings.fileName());
+    if (present) {
+        // A folder with backslashes, and one that the store reads as a list
+        // (a comma is legal in a folder name) or as another type (such as
+        // "@Invalid()"), is the text the user wrote.
+        const QString written = writtenQtDir(settings.fileName());
+        if (written.contains(QLatin1Char('\\')))
+            qtDir = folderWrittenWithBackslashes(written);
+        else if (qtDir.isEmpty() && !isString)
+            qtDir = written;
+    }
     if (qtDir.isEmpty()) {
         // Only a missing or empty value is replaced: anything else the user
         // wrote stays in the file, even when it cannot be read here.

@@ -10,8 +10,8 @@ QString defaultQtDir();
 
 // Reads the Qt kit folder from /QTDIR/PATH, as UTF-8. A missing or empty value is
 // replaced by the default, which is also written back to the store; a value
-// that is present is returned as the user wrote it (commas and all) and the
-// store is left untouched.
+// that is present is returned as the user wrote it (commas and all, with "/"
+// for each backslash, single or doubled) and the store is left untouched.
 QString qtDirFromSettings(QSettings &settings);
 
 #endif // QTDIRSETTING_H

@@ -4,10 +4,13 @@
 #include "worker/myprocess.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcessEnvironment>
 #include <QRegExp>
@@ -86,6 +89,11 @@ MainWindow::MainWindow(QWidget *parent)
     worker = new MyProcess(this);
     ui->textBrowser->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
     ui->Run->setEnabled(false);
+    // Enter clicks the focused button, as Space does, the way Windows has it.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(true);
+    ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->textBrowser, &QWidget::customContextMenuRequested, this, &MainWindow::showPaneMenu);
 
     // The tool path shown on reserve_temp after a run widens the bottom row;
     // the window grows rather than squeezing the report to a few letters.
@@ -148,8 +156,10 @@ void MainWindow::chooseApplication(const QString &path)
     appFile = parts.file;
     appBaseName = parts.baseName;
     appDir = parts.dir;
+    if (!path.isEmpty())
+        lastAppDir = appDir;
 
-    ui->AppPath->setText(appDir);
+    ui->AppPath->setText(QDir::toNativeSeparators(appDir));
     ui->appName->setText(appBaseName);
     ui->Run->setEnabled(true);
 }
@@ -178,13 +188,16 @@ void MainWindow::setRunTimeLimit(int msecs)
 
 void MainWindow::on_toolButton_clicked()
 {
-    const QString path = QFileDialog::getOpenFileName(
-            this, tr("Save File"), QStringLiteral("/home/test.exe"), tr("APP (*.exe *.EXE)"));
+    const QString start = lastAppDir.isEmpty() ? QStringLiteral("/home/test.exe") : lastAppDir;
+    const QString path =
+            QFileDialog::getOpenFileName(this, tr("Save File"), start, tr("APP (*.exe *.EXE)"));
     chooseApplication(path);
 }
 
 void MainWindow::on_Run_clicked()
 {
+    // Disabling Run moves the focus on; the run's end gives it back.
+    focusBeforeRun = focusWidget();
     ui->Run->setEnabled(false);
     paneFollowsEnd = false;
 
@@ -199,7 +212,7 @@ void MainWindow::on_Run_clicked()
     worker->setCommand(deployToolPath, deployArgs);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     emit StartProcess();
-    ui->reserve_temp->setText(deployToolPath);
+    ui->reserve_temp->setText(QDir::toNativeSeparators(deployToolPath));
     dropInputMadeDuringRun();
     QApplication::restoreOverrideCursor();
 
@@ -246,11 +259,14 @@ void MainWindow::ProcessFinished(int code)
 
 void MainWindow::on_TB_qmldir_clicked()
 {
-    qmlDir = QFileDialog::getExistingDirectory(this, tr("Open Directory"), QStringLiteral("/home"),
+    QString start = ui->qmldir->text();
+    if (start.isEmpty())
+        start = lastAppDir.isEmpty() ? QStringLiteral("/home") : lastAppDir;
+    qmlDir = QFileDialog::getExistingDirectory(this, tr("Open Directory"), start,
                                                QFileDialog::ShowDirsOnly
                                                        | QFileDialog::DontResolveSymlinks);
     qDebug() << qmlDir;
-    ui->qmldir->setText(qmlDir);
+    ui->qmldir->setText(QDir::toNativeSeparators(qmlDir));
 }
 
 void MainWindow::on_CB_QML_toggled(bool checked)
@@ -292,6 +308,8 @@ void MainWindow::on_actionQTDIR_triggered()
 void MainWindow::showRunEnd(const RunOutcome &outcome)
 {
     ui->Run->setEnabled(true);
+    if (focusBeforeRun)
+        focusBeforeRun->setFocus();
     const bool succeeded = outcome.succeeded();
     // One edit for all closing lines, so that the view lays a long output out
     // once rather than once per line.
@@ -318,7 +336,8 @@ void MainWindow::showRunEnd(const RunOutcome &outcome)
 QString MainWindow::failureLine(const RunOutcome &outcome) const
 {
     if (!outcome.started)
-        return QStringLiteral("Failed! Cannot start %1: %2").arg(deployToolPath, outcome.errorString);
+        return QStringLiteral("Failed! Cannot start %1: %2")
+                .arg(QDir::toNativeSeparators(deployToolPath), outcome.errorString);
     if (outcome.timedOut)
         return QStringLiteral(
                 "Failed! The deployment tool did not finish within 30 seconds and was stopped.");
@@ -360,4 +379,24 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (dynamic_cast<QInputEvent *>(event))
         return true;
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // The About box has no parent, so it would keep Trevalo running on its own.
+    aboutDialog.close();
+    QMainWindow::closeEvent(event);
+}
+
+// The pane's own menu, but a child of the window: as the pane's child it
+// would take on the pane's console style sheet.
+void MainWindow::showPaneMenu(const QPoint &pos)
+{
+    QTextBrowser *pane = ui->textBrowser;
+    const QPoint documentPos =
+            pos + QPoint(pane->horizontalScrollBar()->value(), pane->verticalScrollBar()->value());
+    QMenu *menu = pane->createStandardContextMenu(documentPos);
+    menu->setParent(this, menu->windowFlags());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(pane->viewport()->mapToGlobal(pos));
 }

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -41,6 +42,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void on_toolButton_clicked();
@@ -63,6 +65,7 @@ private:
     QString failureLine(const RunOutcome &outcome) const;
     void appendParagraph(const QString &text, const QColor &color = QColor());
     void dropInputMadeDuringRun();
+    void showPaneMenu(const QPoint &pos);
 
     Ui::MainWindow *ui;
     QString qmlDir;
@@ -77,6 +80,8 @@ private:
     QStringList deployArgs;
     QStringList qmlArgs;
     bool paneFollowsEnd = false;
+    QString lastAppDir;
+    QPointer<QWidget> focusBeforeRun;
 };
 
 #endif // MAINWINDOW_H

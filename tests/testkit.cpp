@@ -20,6 +20,9 @@ bool isPlatformNote(const QString &message)
 {
     // The offscreen platform cannot pass a window's size limits on.
     return message == QLatin1String("This plugin does not support propagateSizeHints()")
+            // Nor raise a popup menu and grab the keyboard for it.
+            || message == QLatin1String("This plugin does not support raise()")
+            || message == QLatin1String("This plugin does not support grabbing the keyboard")
             // A Linux machine without a login session.
             || message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"));
 }

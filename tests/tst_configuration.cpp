@@ -83,8 +83,27 @@ void TestConfiguration::presentValue_isUsedAndFileKept_data()
     QTest::newRow("non-ASCII letters written as UTF-8")
             << QByteArray("[QTDIR]\nPATH=E:/\xe5\xb7\xa5\xe5\x85\xb7/Qt\n")
             << QString::fromUtf8("E:/\xe5\xb7\xa5\xe5\x85\xb7/Qt");
-    QTest::newRow("escaped backslashes as the INI syntax reads them")
-            << QByteArray("[QTDIR]\nPATH=C:\\\\Qt\\\\5.12.0\n") << "C:\\Qt\\5.12.0";
+    // A Windows folder names the same folder however its separators are
+    // written; the INI syntax would read "\Q", "\5" as escapes.
+    QTest::newRow("single backslashes, as Windows users write them")
+            << QByteArray("[QTDIR]\nPATH=C:\\Qt\\5.12.0\\msvc2017_64\n") << "C:/Qt/5.12.0/msvc2017_64";
+    QTest::newRow("doubled backslashes, as the INI syntax escapes them")
+            << QByteArray("[QTDIR]\nPATH=C:\\\\Qt\\\\5.12.0\\\\msvc2017_64\n")
+            << "C:/Qt/5.12.0/msvc2017_64";
+    QTest::newRow("mixed separators, a doubled one among them")
+            << QByteArray("[QTDIR]\nPATH=C:/Qt\\5.12.0\\\\msvc2017_64\n")
+            << "C:/Qt/5.12.0//msvc2017_64";
+    QTest::newRow("single backslashes in quotes keep the spaces inside")
+            << QByteArray("[QTDIR]\nPATH=\"D:\\My Qt\\5.12.0 \"\n") << "D:/My Qt/5.12.0 ";
+    QTest::newRow("backslashes and a comment after the folder")
+            << QByteArray("[QTDIR]\nPATH=C:\\Qt\\5.15.2 ; the kit I use\n") << "C:/Qt/5.15.2";
+    QTest::newRow("a network folder with single backslashes keeps its leading pair")
+            << QByteArray("[QTDIR]\nPATH=\\\\server\\qt\\5.15.2\n") << "//server/qt/5.15.2";
+    QTest::newRow("a network folder with doubled backslashes")
+            << QByteArray("[QTDIR]\nPATH=\\\\\\\\server\\\\qt\n") << "//server/qt";
+    QTest::newRow("backslashes with a comma and non-ASCII letters")
+            << QByteArray("[QTDIR]\nPATH=E:\\Qt,old\\\xe5\xb7\xa5\xe5\x85\xb7\n")
+            << QString::fromUtf8("E:/Qt,old/\xe5\xb7\xa5\xe5\x85\xb7");
     QTest::newRow("byte-order mark and CRLF line ends")
             << QByteArray("\xef\xbb\xbf[QTDIR]\r\nPATH=C:/Qt/5.15.2/msvc2019_64\r\n")
             << "C:/Qt/5.15.2/msvc2019_64";

@@ -20,8 +20,11 @@ const QByteArrayList toolVariables = { "STANDIN_STDOUT",       "STANDIN_STDOUT_F
                                        "STANDIN_FLOOD_STDERR", "STANDIN_SLEEP_MS",
                                        "STANDIN_CRASH",        "STANDIN_EXIT_CODE" };
 
-// Placeholder in test data for a Qt kit folder made while the row runs.
+// Placeholder in test data for a Qt kit folder made while the row runs, and
+// the same folder with a backslash, or two, for each separator.
 const char kitMark[] = "%KIT%";
+const char backslashedKitMark[] = "%KIT\\%";
+const char doublyBackslashedKitMark[] = "%KIT\\\\%";
 
 // The bytes of a literal, zero bytes included, without its terminating zero.
 template<int N>
@@ -214,14 +217,17 @@ void TestHostileInputs::configuration_isReadAndNeverRewritten_data()
             << QByteArray("[QTDIR]\nPATH=%KIT%/Qt \xe5\xb7\xa5\xe5\x85\xb7/\xc3\x9cml\n")
             << ConfSetup::Normal << QString::fromUtf8("%KIT%/Qt \xe5\xb7\xa5\xe5\x85\xb7/\xc3\x9cml")
             << Environment() << "Sucessed!";
-    // The INI syntax reads a single backslash as an escape, so a Windows path
-    // typed as such is not what it looks like; the failure line shows what
-    // was read, and the file stays as the user wrote it.
-    QTest::newRow("PATH with single backslashes, read through the INI escapes")
-            << QByteArray("[QTDIR]\nPATH=C:\\Qt\\Qt5.12.0\\5.12.0\\msvc2015_64\n")
-            << ConfSetup::Normal << "C:tt5.12.0\x05.12.0svc2015_64" << Environment() << cannotStart;
+    // A Windows path names its folder with single or doubled backslashes
+    // alike, though the INI syntax reads "\Q", "\t" as escapes; the file
+    // stays as the user wrote it.
+    QTest::newRow("PATH with single backslashes, as Windows users write it")
+            << QByteArray("[QTDIR]\nPATH=C:\\Qt\\Qt5.12.0\\5.12.0\\msvc2015_64\n") << ConfSetup::Normal
+            << "C:/Qt/Qt5.12.0/5.12.0/msvc2015_64" << Environment() << cannotStart;
+    QTest::newRow("PATH with single backslashes naming a real kit")
+            << QByteArray("[QTDIR]\nPATH=%KIT\\%\\tools\\Qt 5\n") << ConfSetup::Normal
+            << "%KIT%/tools/Qt 5" << Environment() << "Sucessed!";
     QTest::newRow("PATH with escaped backslashes, and the tool hangs")
-            << QByteArray("[QTDIR]\nPATH=%KIT%\\\\\n") << ConfSetup::Normal << "%KIT%\\"
+            << QByteArray("[QTDIR]\nPATH=%KIT\\\\%\\\\\n") << ConfSetup::Normal << "%KIT%/"
             << Environment { { "STANDIN_SLEEP_MS", "20000" } }
             << "Failed! The deployment tool did not finish within 30 seconds and was stopped.";
     QTest::newRow("./conf is a file")
@@ -245,6 +251,9 @@ void TestHostileInputs::configuration_isReadAndNeverRewritten()
     const bool usesKit = expectedQtDir.contains(QLatin1String(kitMark));
     expectedQtDir.replace(QLatin1String(kitMark), kitDir);
     content.replace(kitMark, kitDir.toUtf8());
+    QByteArray backslashed = kitDir.toUtf8().replace('/', '\\');
+    content.replace(backslashedKitMark, backslashed);
+    content.replace(doublyBackslashedKitMark, backslashed.replace("\\", "\\\\"));
     if (usesKit)
         QVERIFY(installTool(*kit, expectedQtDir));
 
@@ -285,7 +294,8 @@ void TestHostileInputs::configuration_isReadAndNeverRewritten()
         clickRunAndWait();
     }
 
-    const QString toolPath = expectedQtDir + QLatin1String(toolSuffix);
+    // Shown with the platform's separators: backslashes on Windows.
+    const QString toolPath = QDir::toNativeSeparators(expectedQtDir + QLatin1String(toolSuffix));
     QCOMPARE(shownToolPath(), toolPath);
     const QString shown = lastLine(pane());
     if (expectedEnd.endsWith(QLatin1String("Cannot start ")))
@@ -362,11 +372,12 @@ void TestHostileInputs::qtdirEnvironment_namesTheTool()
     window->chooseApplication(QLatin1String(theApp));
     clickRunAndWait();
 
-    QCOMPARE(shownToolPath(), expectedTool);
+    QCOMPARE(shownToolPath(), QDir::toNativeSeparators(expectedTool));
     if (starts) {
         QCOMPARE(pane(), QLatin1String(theApp) + QLatin1Char('\n') + QLatin1String(successTail));
     } else {
-        const QString start = QStringLiteral("Failed! Cannot start ") + expectedTool + ": ";
+        const QString start = QStringLiteral("Failed! Cannot start ")
+                + QDir::toNativeSeparators(expectedTool) + ": ";
         QVERIFY2(lastLine(pane()).startsWith(start), qPrintable(pane()));
     }
 }
@@ -516,9 +527,10 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
     const bool failed = lastLine(pane()).startsWith(QLatin1String("Failed! "));
     QCOMPARE(lineColor(document->lastBlock()), failed ? QColor(255, 80, 80) : QColor());
     QCOMPARE(lineColor(document->firstBlock()), QColor());
-    QCOMPARE(shownToolPath(), toolPath);
+    const QString shownTool = QDir::toNativeSeparators(toolPath);
+    QCOMPARE(shownToolPath(), shownTool);
     if (expectedPane.endsWith(QLatin1String("Cannot start "))) {
-        QVERIFY2(pane().startsWith(expectedPane + toolPath + QLatin1String(": ")), qPrintable(pane()));
+        QVERIFY2(pane().startsWith(expectedPane + shownTool + QLatin1String(": ")), qPrintable(pane()));
         // The system's reason follows.
         QVERIFY(pane().length() > expectedPane.length() + toolPath.length() + 4);
     } else {
@@ -526,7 +538,7 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
     }
 
     // Nothing of the choice is lost, and the mended tool runs at once.
-    QCOMPARE(widget<QLineEdit>("AppPath")->text(), QStringLiteral("/tmp"));
+    QCOMPARE(widget<QLineEdit>("AppPath")->text(), QDir::toNativeSeparators(QStringLiteral("/tmp")));
     for (const QByteArray &name : toolVariables)
         qunsetenv(name.constData());
     if (!replacement.isEmpty()) {

@@ -93,6 +93,7 @@ private slots:
     void chooseExecutable();
     void qmlOption_enablesAndDisablesItsField();
     void qmlFolderDialog_fillsTheField();
+    void fileDialogs_openInTheFoldersInUse();
     void qmlField_typedKeyByKeyReachesTheTool();
     void run_passesTheTickedOptions_data();
     void run_passesTheTickedOptions();
@@ -102,14 +103,17 @@ private slots:
     void run_showsTheEndOfAHugeReport();
     void run_replacesAStaleReportWhenTheToolIsMissing();
     void run_dropsInputMadeWhileTheToolRuns();
+    void keyboard_enterClicksAndARunKeepsTheFocus();
     void appendedLines_matchQTextEditAppend();
     void clearButton_emptiesThePane();
+    void paneMenu_looksLikeTheOtherMenus();
     void run_scrollsThePaneToTheEnd();
     void processFinishedWithNonZero_logsAndKeepsRunDisabled();
     void openDir_opensTheApplicationFolder_data();
     void openDir_opensTheApplicationFolder();
     void qtdirNote_showsOneYesButton();
     void aboutDialog_showsOnceAndClosesWithExit();
+    void closingTheWindow_closesTheAboutBox();
 
 private:
     template<typename T>
@@ -206,7 +210,9 @@ void TestMainWindow::chooseExecutable()
     } else {
         chooseExecutable(path);
     }
-    QTEST(widget<QLineEdit>("AppPath")->text(), "shownDir");
+    QFETCH(QString, shownDir);
+    // With the platform's separators: backslashes on Windows.
+    QCOMPARE(widget<QLineEdit>("AppPath")->text(), QDir::toNativeSeparators(shownDir));
     QTEST(widget<QLabel>("appName")->text(), "shownName");
     // Even a cancelled choice makes Run usable.
     QVERIFY(widget<QPushButton>("Run")->isEnabled());
@@ -243,12 +249,43 @@ void TestMainWindow::qmlFolderDialog_fillsTheField()
         static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
     });
     QTest::mouseClick(widget<QToolButton>("TB_qmldir"), Qt::LeftButton);
-    QCOMPARE(widget<QLineEdit>("qmldir")->text(), qml.path());
+    QCOMPARE(widget<QLineEdit>("qmldir")->text(), QDir::toNativeSeparators(qml.path()));
 
     // Cancelling the dialog empties the field again.
     cancelFileDialog();
     QTest::mouseClick(widget<QToolButton>("TB_qmldir"), Qt::LeftButton);
     QCOMPARE(widget<QLineEdit>("qmldir")->text(), QString());
+}
+
+void TestMainWindow::fileDialogs_openInTheFoldersInUse()
+{
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    QDir folders(scratch.path());
+    QVERIFY(folders.mkpath(QStringLiteral("out")) && folders.mkpath(QStringLiteral("qml")));
+    const QString appFolder = folders.absoluteFilePath(QStringLiteral("out"));
+    const QString qmlFolder = folders.absoluteFilePath(QStringLiteral("qml"));
+    auto openedIn = [](QAbstractButton *button) {
+        QString folder;
+        whenModalOpens([&folder](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            folder = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        QTest::mouseClick(button, Qt::LeftButton);
+        return folder;
+    };
+    auto *programButton = widget<QToolButton>("toolButton");
+    auto *qmlButton = widget<QToolButton>("TB_qmldir");
+
+    chooseExecutable(appFolder + QStringLiteral("/demo.exe"));
+    QCOMPARE(openedIn(programButton), appFolder);
+    // A cancelled dialog chooses nothing: the last program's folder stays.
+    QCOMPARE(openedIn(programButton), appFolder);
+    QCOMPARE(openedIn(qmlButton), appFolder);
+    QTest::keyClicks(widget<QLineEdit>("qmldir"), QDir::toNativeSeparators(qmlFolder));
+    QCOMPARE(openedIn(qmlButton), qmlFolder);
 }
 
 void TestMainWindow::qmlField_typedKeyByKeyReachesTheTool()
@@ -319,7 +356,7 @@ void TestMainWindow::run_passesTheTickedOptions()
 
     clickRunAndWait();
     QCOMPARE(pane(), expectedArguments.join(QLatin1Char('\n')) + QLatin1Char('\n') + successTail);
-    QCOMPARE(widget<QPushButton>("reserve_temp")->text(), kit->toolPath());
+    QCOMPARE(widget<QPushButton>("reserve_temp")->text(), QDir::toNativeSeparators(kit->toolPath()));
     QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
 }
 
@@ -440,7 +477,7 @@ void TestMainWindow::run_replacesAStaleReportWhenTheToolIsMissing()
     window->setQtDir(missingKit);
     clickRunAndWait();
 
-    const QString tool = missingKit + QStringLiteral("/bin/windeployqt.exe");
+    const QString tool = QDir::toNativeSeparators(missingKit + QStringLiteral("/bin/windeployqt.exe"));
     QVERIFY2(pane().startsWith(QStringLiteral("\n\n\n\n\n\n\n\nFailed! Cannot start ") + tool + ": "),
              qPrintable(pane()));
     QVERIFY(pane().length() > tool.length() + 40); // the framework's reason follows
@@ -505,6 +542,26 @@ void TestMainWindow::run_dropsInputMadeWhileTheToolRuns()
     QVERIFY(pane().isEmpty());
 }
 
+void TestMainWindow::keyboard_enterClicksAndARunKeepsTheFocus()
+{
+    chooseExecutable(theApp);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto *run = widget<QPushButton>("Run");
+    run->setFocus();
+
+    // Enter on the focused Run runs; the focus is on Run again afterwards,
+    // so that the next key runs again.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(pane().endsWith(QLatin1String("Sucessed!")));
+    QCOMPARE(QApplication::focusWidget(), run);
+
+    // The keypad's Enter clicks too.
+    widget<QPushButton>("Btn_clear")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(pane().isEmpty());
+}
+
 void TestMainWindow::appendedLines_matchQTextEditAppend()
 {
     // The window appends its closing lines without rich-text detection; the
@@ -558,6 +615,24 @@ void TestMainWindow::clearButton_emptiesThePane()
     QVERIFY(!pane().isEmpty());
     QTest::mouseClick(widget<QPushButton>("Btn_clear"), Qt::LeftButton);
     QVERIFY(pane().isEmpty());
+}
+
+void TestMainWindow::paneMenu_looksLikeTheOtherMenus()
+{
+    auto *pane = widget<QTextBrowser>("textBrowser");
+    const QPoint pos(20, 20);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, pane->viewport()->mapToGlobal(pos));
+    QCoreApplication::sendEvent(pane->viewport(), &event);
+
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QVERIFY(!menu->actions().isEmpty());
+    // Not the pane's black, green, 14-point console look.
+    auto *helpMenu = widget<QMenu>("menu");
+    QCOMPARE(menu->style(), helpMenu->style());
+    QCOMPARE(menu->font(), helpMenu->font());
+    QVERIFY(menu->palette() == helpMenu->palette());
+    menu->close();
 }
 
 void TestMainWindow::processFinishedWithNonZero_logsAndKeepsRunDisabled()
@@ -659,6 +734,29 @@ void TestMainWindow::aboutDialog_showsOnceAndClosesWithExit()
     QVERIFY(about->isVisible());
     QVERIFY(QTest::qWaitForWindowActive(about));
     QTest::keyClick(about, Qt::Key_Escape);
+    QVERIFY(!about->isVisible());
+}
+
+void TestMainWindow::closingTheWindow_closesTheAboutBox()
+{
+    widget<QAction>("action")->trigger();
+    QWidget *about = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("About"))
+            about = w;
+    }
+    QVERIFY(about && about->isVisible());
+
+    // Closed in the running event loop, as a user does, the window ends it
+    // even with the parentless About box open.
+    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QTimer::singleShot(0, window, &QWidget::close);
+    QTimer notEnded; // stopped with the test, so that it ends no later event loop
+    notEnded.setSingleShot(true);
+    connect(&notEnded, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    notEnded.start(10000);
+    QApplication::exec();
+    QCOMPARE(lastWindowClosed.count(), 1);
     QVERIFY(!about->isVisible());
 }
 

@@ -3,7 +3,8 @@
 #   tools/package-windows.sh BUILD_DIR KIT_DIR   (./dev.sh package-windows runs it)
 # BUILD_DIR holds a MinGW-w64 build of trevalo.exe, KIT_DIR the Qt kit it was
 # built with. Writes dist/trevalo-<version>-windows-x64.zip: trevalo.exe
-# deployed by the kit's windeployqt.exe, with the MinGW runtime. Then unpacks
+# deployed by the kit's windeployqt.exe, with the MinGW runtime and a short
+# README.txt (docs/zip-readme.txt) on using and configuring it. Then unpacks
 # the zip into a clean folder, starts trevalo.exe there under wine (Xvfb, the
 # windows platform) with nothing of the kit on its path, and waits for its
 # window. Needs: wine64, xvfb, xauth, xdotool, mingw-w64.
@@ -36,6 +37,9 @@ for file in Qt5Core.dll Qt5Gui.dll Qt5Widgets.dll platforms/qwindows.dll libstdc
     libgcc_s_seh-1.dll libwinpthread-1.dll; do
     [ -f "$work/$name/$file" ] || { echo "The deployment left out $file" >&2; exit 1; }
 done
+
+# Notepad's line ends, and a byte-order mark so that it reads the UTF-8.
+{ printf '\xef\xbb\xbf'; sed 's/$/\r/' docs/zip-readme.txt; } > "$work/$name/README.txt"
 
 mkdir -p dist
 rm -f "dist/$name.zip"
