@@ -29,6 +29,9 @@ public:
 
     // The request operations behind the dialogs and the Run button.
     void chooseApplication(const QString &path);
+    // A program dropped on the window or named on the command line: chosen
+    // as in the file dialog if it is an existing .exe file, else refused.
+    bool openProgram(const QString &path);
     void updateQmlDir(const QString &text);
     const QStringList &buildArguments(const DeployOptions &options);
 
@@ -41,6 +44,8 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void on_toolButton_clicked();
@@ -63,6 +68,7 @@ private:
     QString failureLine(const RunOutcome &outcome) const;
     void appendParagraph(const QString &text, const QColor &color = QColor());
     void dropInputMadeDuringRun();
+    void showToolPath();
 
     Ui::MainWindow *ui;
     QString qmlDir;
