@@ -379,9 +379,11 @@ void MainWindow::appendParagraph(const QString &text, const QColor &color)
 // queued is delivered here, without the input.
 void MainWindow::dropInputMadeDuringRun()
 {
+    droppingInput = true;
     qApp->installEventFilter(this);
     QCoreApplication::processEvents();
     qApp->removeEventFilter(this);
+    droppingInput = false;
 }
 
 // The whole tool path is the button's tool tip; its text is as much of the
@@ -415,8 +417,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->reserve_temp && event->type() == QEvent::Resize)
         showToolPath();
-    // On the application only while input is being dropped.
-    if (dynamic_cast<QInputEvent *>(event))
+    if (droppingInput && dynamic_cast<QInputEvent *>(event))
         return true;
     return QMainWindow::eventFilter(watched, event);
 }

@@ -83,6 +83,7 @@ private:
     QStringList deployArgs;
     QStringList qmlArgs;
     bool paneFollowsEnd = false;
+    bool droppingInput = false;
 };
 
 #endif // MAINWINDOW_H

@@ -591,6 +591,10 @@ void TestMainWindow::window_keepsItsDesignedSize()
     QVERIFY(button->text().startsWith(tool.left(2)));
     QVERIFY(button->text().endsWith(QLatin1String(".exe")));
     QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) < button->width());
+    // Watching its size leaves the button's input alone.
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(clicked.count(), 1);
 
     // Re-elided as the window is resized: more of the path in a wider one.
     const QString narrowText = button->text();
