@@ -118,8 +118,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->qmldir->setAcceptDrops(false);
 
     // Like a console, the pane keeps the end of a run's report in view when
-    // the text rewraps later (the tool path shown after a run can widen the
-    // bottom row), until the user scrolls it.
+    // the text rewraps later (the user resizes the window), until the user
+    // scrolls it.
     QScrollBar *scrollBar = ui->textBrowser->verticalScrollBar();
     connect(scrollBar, &QScrollBar::rangeChanged, this, [this, scrollBar]() {
         if (paneFollowsEnd)

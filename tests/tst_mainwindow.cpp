@@ -535,8 +535,7 @@ void TestMainWindow::run_scrollsThePaneToTheEnd()
     qputenv("STANDIN_STDOUT", lines);
     chooseExecutable(theApp);
     clickRunAndWait();
-    // Room for the pane to narrow later, past the width that the tool path
-    // shown after the run asks for (longer on Windows).
+    // Room for the pane to narrow later, down to its least width.
     window->resize(window->minimumSizeHint().width() + 400, window->height());
 
     // The last line is in view once the layout has settled.
