@@ -604,6 +604,11 @@ void TestMainWindow::window_keepsItsDesignedSize()
     QTRY_COMPARE(button->text(), narrowText);
     QCOMPARE(window->size(), QSize(838, 659));
     QCOMPARE(browser->width(), paneWidth);
+
+    // A narrower window leaves the pane the width it opened with.
+    window->resize(400, window->height());
+    QTest::qWait(50);
+    QCOMPARE(browser->width(), paneWidth);
 }
 
 void TestMainWindow::drop_choosesOneProgramOnly_data()
