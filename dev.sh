@@ -18,13 +18,14 @@ cmake_args=()
 packages=(build-essential cmake qtbase5-dev qtbase5-dev-tools)
 case "$command" in
     run) packages+=(fonts-wqy-microhei xvfb xauth) ;;
-    test) ;;
+    # The window's size is checked with DejaVu and Liberation Sans (Arial's metrics).
+    test) packages+=(fonts-dejavu-core fonts-liberation) ;;
     # Measured figures come from an optimised build of their own.
     bench) build_dir=${BUILD_DIR:-build-release}; build_type=Release ;;
     test-windows | package-windows | bench-windows)
         build_dir=${BUILD_DIR:-build-windows}
-        packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 xvfb xauth xz-utils fonts-dejavu-core)
-        [ "$command" = test-windows ] || packages+=(xdotool)
+        packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 xvfb xauth xz-utils fonts-dejavu-core
+            fonts-liberation xdotool)
         ;;
     *) echo "usage: $0 run|test|bench [--short]|test-windows|package-windows|bench-windows [--short]" >&2; exit 2 ;;
 esac
@@ -82,8 +83,9 @@ case "$command" in
         # Wine needs an X display even for Qt's offscreen platform. The wine
         # prefix is made first, so that parallel tests do not race to make it;
         # its server is stopped afterwards.
+        # The screen holds the window at 200 % display scaling.
         cd "$build_dir"
-        exec xvfb-run -a bash -c '
+        exec xvfb-run -a -s "-screen 0 2400x1600x24" bash -c '
             WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
             status=0
             QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 --parallel "$(nproc)" || status=$?

@@ -8,18 +8,21 @@
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProcessEnvironment>
 #include <QRegExp>
 #include <QScrollBar>
+#include <QStyleOptionButton>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
-#include <QtMath>
 
 namespace {
 
@@ -75,9 +78,21 @@ QColor failureLineColor()
     return QColor(255, 80, 80);
 }
 
-// Characters of a line that the pane holds however wide the tool path shown
-// below it gets.
-const int paneMinimumColumns = 40;
+bool isProgramFile(const QString &path)
+{
+    const QFileInfo file(path);
+    return file.isFile() && file.suffix().compare(QLatin1String("exe"), Qt::CaseInsensitive) == 0;
+}
+
+// The one local program file a drag carries, or nothing.
+QString draggedProgram(const QMimeData *data)
+{
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return QString();
+    const QString path = urls.first().toLocalFile();
+    return isProgramFile(path) ? path : QString();
+}
 
 } // namespace
 
@@ -95,18 +110,24 @@ MainWindow::MainWindow(QWidget *parent)
     ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->textBrowser, &QWidget::customContextMenuRequested, this, &MainWindow::showPaneMenu);
 
-    // The tool path shown on reserve_temp after a run widens the bottom row;
-    // the window grows rather than squeezing the report to a few letters.
-    ui->textBrowser->ensurePolished();
-    const QFontMetrics metrics(ui->textBrowser->font());
-    ui->textBrowser->setMinimumWidth(
-            paneMinimumColumns * metrics.averageCharWidth()
-            + 2 * (ui->textBrowser->frameWidth() + qCeil(ui->textBrowser->document()->documentMargin()))
-            + ui->textBrowser->verticalScrollBar()->sizeHint().width());
+    // The tool path shown on reserve_temp after a run is elided to the
+    // button's width, so a run never resizes the window; the button keeps
+    // the width its own text asks for.
+    ui->reserve_temp->ensurePolished();
+    ui->reserve_temp->setMinimumWidth(ui->reserve_temp->sizeHint().width());
+    ui->reserve_temp->installEventFilter(this);
+    // The pane keeps the width it has at the window's designed size.
+    ui->centralWidget->setGeometry(QRect(QPoint(), size()));
+    ui->centralWidget->layout()->activate();
+    ui->textBrowser->setMinimumWidth(ui->textBrowser->width());
+
+    // A program is dropped on the window, not typed into the QML field.
+    setAcceptDrops(true);
+    ui->qmldir->setAcceptDrops(false);
 
     // Like a console, the pane keeps the end of a run's report in view when
-    // the text rewraps later (the tool path shown after a run can widen the
-    // bottom row), until the user scrolls it.
+    // the text rewraps later (the user resizes the window), until the user
+    // scrolls it.
     QScrollBar *scrollBar = ui->textBrowser->verticalScrollBar();
     connect(scrollBar, &QScrollBar::rangeChanged, this, [this, scrollBar]() {
         if (paneFollowsEnd)
@@ -164,6 +185,14 @@ void MainWindow::chooseApplication(const QString &path)
     ui->Run->setEnabled(true);
 }
 
+bool MainWindow::openProgram(const QString &path)
+{
+    if (!isProgramFile(path))
+        return false;
+    chooseApplication(QFileInfo(path).absoluteFilePath());
+    return true;
+}
+
 void MainWindow::updateQmlDir(const QString &text)
 {
     qmlDir = text;
@@ -212,7 +241,8 @@ void MainWindow::on_Run_clicked()
     worker->setCommand(deployToolPath, deployArgs);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     emit StartProcess();
-    ui->reserve_temp->setText(QDir::toNativeSeparators(deployToolPath));
+    ui->reserve_temp->setToolTip(QDir::toNativeSeparators(deployToolPath));
+    showToolPath();
     dropInputMadeDuringRun();
     QApplication::restoreOverrideCursor();
 
@@ -368,15 +398,45 @@ void MainWindow::appendParagraph(const QString &text, const QColor &color)
 // queued is delivered here, without the input.
 void MainWindow::dropInputMadeDuringRun()
 {
+    droppingInput = true;
     qApp->installEventFilter(this);
     QCoreApplication::processEvents();
     qApp->removeEventFilter(this);
+    droppingInput = false;
+}
+
+// The whole tool path is the button's tool tip; its text is as much of the
+// path as fits, elided in the middle.
+void MainWindow::showToolPath()
+{
+    QPushButton *button = ui->reserve_temp;
+    if (button->toolTip().isEmpty())
+        return;
+    QStyleOptionButton option;
+    option.initFrom(button);
+    const int padding =
+            button->style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(), button).width();
+    button->setText(button->fontMetrics().elidedText(button->toolTip(), Qt::ElideMiddle,
+                                                     button->width() - padding));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!draggedProgram(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    if (openProgram(draggedProgram(event->mimeData())))
+        event->acceptProposedAction();
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    // Installed on the application only while input is being dropped.
-    if (dynamic_cast<QInputEvent *>(event))
+    if (watched == ui->reserve_temp && event->type() == QEvent::Resize)
+        showToolPath();
+    if (droppingInput && dynamic_cast<QInputEvent *>(event))
         return true;
     return QMainWindow::eventFilter(watched, event);
 }

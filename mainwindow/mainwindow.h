@@ -30,6 +30,9 @@ public:
 
     // The request operations behind the dialogs and the Run button.
     void chooseApplication(const QString &path);
+    // A program dropped on the window or named on the command line: chosen
+    // as in the file dialog if it is an existing .exe file, else refused.
+    bool openProgram(const QString &path);
     void updateQmlDir(const QString &text);
     const QStringList &buildArguments(const DeployOptions &options);
 
@@ -43,6 +46,8 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void on_toolButton_clicked();
@@ -66,6 +71,7 @@ private:
     void appendParagraph(const QString &text, const QColor &color = QColor());
     void dropInputMadeDuringRun();
     void showPaneMenu(const QPoint &pos);
+    void showToolPath();
 
     Ui::MainWindow *ui;
     QString qmlDir;
@@ -82,6 +88,7 @@ private:
     bool paneFollowsEnd = false;
     QString lastAppDir;
     QPointer<QWidget> focusBeforeRun;
+    bool droppingInput = false;
 };
 
 #endif // MAINWINDOW_H

@@ -2,8 +2,10 @@
 """Draws the Run button's three images and writes them as PNG files.
 
 Run from anywhere with:   python3 res/makeimages.py
-It (re)writes start.png, start-disable.png and pause.png next to this script;
-the output is byte-for-byte reproducible, and the files are committed.
+It (re)writes start.png, start-disable.png and pause.png next to this script,
+and the program's icon trevalo.ico (the Run image, square, at the sizes
+Windows shows); the output is byte-for-byte reproducible, and the files are
+committed.
 
 Each file is 8-bit RGBA, non-interlaced, with exactly the chunks IHDR, pHYs
 (2834 x 2834 pixels per metre, about 72 dpi), IDAT and IEND. The program's
@@ -101,6 +103,36 @@ def png(pixels, file_size):
     return data
 
 
+ICON_SIZES = (16, 24, 32, 48, 256)
+
+
+def plain_png(pixels):
+    """A PNG of the pixels with no padding, as an icon entry."""
+    height, width = len(pixels), len(pixels[0])
+    raw = b''.join(b'\x00' + bytes(v for px in row for v in px) for row in pixels)
+    ihdr = struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', ihdr)
+            + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+
+def icon():
+    """An .ico file of the Run image, centred in a square, one PNG per size."""
+    images = []
+    for size in ICON_SIZES:
+        scale = 38.0 / size  # the image is 32 x 38; its square is 38 x 38
+        square = cover(size, size, lambda x, y: play_triangle(x * scale - 3, y * scale))
+        images.append((size, plain_png(paint(square, (24, 170, 60, 255)))))
+    header = struct.pack('<HHH', 0, 1, len(images))
+    offset = len(header) + 16 * len(images)
+    directory, data = b'', b''
+    for size, image in images:
+        side = size % 256  # 0 stands for 256
+        directory += struct.pack('<BBBBHHII', side, side, 0, 0, 1, 32, len(image),
+                                 offset + len(data))
+        data += image
+    return header + directory + data
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     triangle = cover(32, 38, play_triangle)
@@ -113,6 +145,8 @@ def main():
     for name, (pixels, size) in images.items():
         with open(os.path.join(here, name), 'wb') as out:
             out.write(png(pixels, size))
+    with open(os.path.join(here, 'trevalo.ico'), 'wb') as out:
+        out.write(icon())
 
 
 if __name__ == '__main__':

@@ -90,7 +90,7 @@ private:
         return window->findChild<T *>(QLatin1String(name));
     }
     QString pane() const { return widget<QTextBrowser>("textBrowser")->toPlainText(); }
-    QString shownToolPath() const { return widget<QPushButton>("reserve_temp")->text(); }
+    QString shownToolPath() const { return widget<QPushButton>("reserve_temp")->toolTip(); }
     void openWindow();
     void untickAllBut(const char *kept);
     void clickRunAndWait();

@@ -108,6 +108,10 @@ private slots:
     void clearButton_emptiesThePane();
     void paneMenu_looksLikeTheOtherMenus();
     void run_scrollsThePaneToTheEnd();
+    void window_keepsItsDesignedSize_data();
+    void window_keepsItsDesignedSize();
+    void drop_choosesOneProgramOnly_data();
+    void drop_choosesOneProgramOnly();
     void processFinishedWithNonZero_logsAndKeepsRunDisabled();
     void openDir_opensTheApplicationFolder_data();
     void openDir_opensTheApplicationFolder();
@@ -356,7 +360,7 @@ void TestMainWindow::run_passesTheTickedOptions()
 
     clickRunAndWait();
     QCOMPARE(pane(), expectedArguments.join(QLatin1Char('\n')) + QLatin1Char('\n') + successTail);
-    QCOMPARE(widget<QPushButton>("reserve_temp")->text(), QDir::toNativeSeparators(kit->toolPath()));
+    QCOMPARE(widget<QPushButton>("reserve_temp")->toolTip(), QDir::toNativeSeparators(kit->toolPath()));
     QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
 }
 
@@ -481,13 +485,11 @@ void TestMainWindow::run_replacesAStaleReportWhenTheToolIsMissing()
     QVERIFY2(pane().startsWith(QStringLiteral("\n\n\n\n\n\n\n\nFailed! Cannot start ") + tool + ": "),
              qPrintable(pane()));
     QVERIFY(pane().length() > tool.length() + 40); // the framework's reason follows
-    QCOMPARE(widget<QPushButton>("reserve_temp")->text(), tool);
+    QCOMPARE(widget<QPushButton>("reserve_temp")->toolTip(), tool);
     QCOMPARE(closingLineColor(), failureRed);
 
-    // The window widens instead of squeezing the report to a few letters.
-    auto *browser = widget<QTextBrowser>("textBrowser");
-    QCOMPARE(browser->font().pointSize(), 14);
-    QTRY_VERIFY(browser->viewport()->width() >= 40 * QFontMetrics(browser->font()).averageCharWidth());
+    // The long path is elided on the button; the window keeps its size.
+    QCOMPARE(window->size(), QSize(838, 659));
 }
 
 void TestMainWindow::run_dropsInputMadeWhileTheToolRuns()
@@ -590,8 +592,7 @@ void TestMainWindow::run_scrollsThePaneToTheEnd()
     qputenv("STANDIN_STDOUT", lines);
     chooseExecutable(theApp);
     clickRunAndWait();
-    // Room for the pane to narrow later, past the width that the tool path
-    // shown after the run asks for (longer on Windows).
+    // Room for the pane to narrow later, down to its least width.
     window->resize(window->minimumSizeHint().width() + 400, window->height());
 
     // The last line is in view once the layout has settled.
@@ -606,6 +607,126 @@ void TestMainWindow::run_scrollsThePaneToTheEnd()
     window->resize(window->width() - 400, window->height());
     QTRY_VERIFY(browser->width() < oldWidth);
     QTRY_VERIFY(browser->viewport()->rect().contains(browser->cursorRect()));
+}
+
+void TestMainWindow::window_keepsItsDesignedSize_data()
+{
+    QTest::addColumn<QString>("family");
+    // Liberation Sans has the metrics of Windows' Arial, which the form asks for.
+    QTest::newRow("DejaVu Sans") << QStringLiteral("DejaVu Sans");
+    QTest::newRow("Liberation Sans") << QStringLiteral("Liberation Sans");
+}
+
+void TestMainWindow::window_keepsItsDesignedSize()
+{
+    QFETCH(QString, family);
+    const QFont oldFont = QApplication::font();
+    QApplication::setFont(QFont(family));
+    delete window;
+    window = new MainWindow;
+    QApplication::setFont(oldFont);
+    // A kit deep down a long path, whose tool path is far wider than the button.
+    const QString deepKit =
+            kit->qtDir() + QStringLiteral("/Qt/Qt5.12.0/5.12.0/msvc2015_64").repeated(3);
+    window->setQtDir(deepKit);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QCOMPARE(window->size(), QSize(838, 659));
+    auto *browser = widget<QTextBrowser>("textBrowser");
+    const int paneWidth = browser->width();
+
+    chooseExecutable(theApp);
+    clickRunAndWait();
+    QCoreApplication::processEvents();
+    QCOMPARE(window->size(), QSize(838, 659));
+    QCOMPARE(browser->width(), paneWidth);
+    auto *button = widget<QPushButton>("reserve_temp");
+    const QString tool = QDir::toNativeSeparators(deepKit + QStringLiteral("/bin/windeployqt.exe"));
+    QCOMPARE(button->toolTip(), tool);
+    QVERIFY2(button->text().contains(QChar(0x2026)), qPrintable(button->text()));
+    QVERIFY(button->text().startsWith(tool.left(2)));
+    QVERIFY(button->text().endsWith(QLatin1String(".exe")));
+    QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) < button->width());
+    // Watching its size leaves the button's input alone.
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(clicked.count(), 1);
+
+    // Re-elided as the window is resized: more of the path in a wider one.
+    const QString narrowText = button->text();
+    window->resize(1600, window->height());
+    QTRY_VERIFY(button->text().size() > narrowText.size());
+    QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) < button->width());
+    window->resize(838, window->height());
+    QTRY_COMPARE(button->text(), narrowText);
+    QCOMPARE(window->size(), QSize(838, 659));
+    QCOMPARE(browser->width(), paneWidth);
+
+    // A narrower window leaves the pane the width it opened with.
+    window->resize(400, window->height());
+    QTest::qWait(50);
+    QCOMPARE(browser->width(), paneWidth);
+}
+
+void TestMainWindow::drop_choosesOneProgramOnly_data()
+{
+    QTest::addColumn<QStringList>("dropped"); // names in a scratch folder, or URLs
+    QTest::addColumn<bool>("chosen");
+    QTest::addColumn<bool>("firstAsArgumentChosen");
+
+    QTest::newRow("one program") << QStringList { "Demo.exe" } << true << true;
+    QTest::newRow("upper-case suffix") << QStringList { "DEMO.EXE" } << true << true;
+    QTest::newRow("folder named like a program") << QStringList { "Folder.exe" } << false << false;
+    QTest::newRow("text file") << QStringList { "notes.txt" } << false << false;
+    QTest::newRow("program that does not exist") << QStringList { "Gone.exe" } << false << false;
+    QTest::newRow("two programs") << QStringList { "Demo.exe", "DEMO.EXE" } << false << true;
+    QTest::newRow("web address") << QStringList { "https://example.com/Demo.exe" } << false << false;
+}
+
+void TestMainWindow::drop_choosesOneProgramOnly()
+{
+    QFETCH(QStringList, dropped);
+    QFETCH(bool, chosen);
+    QFETCH(bool, firstAsArgumentChosen);
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    for (const char *name : { "Demo.exe", "DEMO.EXE", "notes.txt" }) {
+        QFile file(scratch.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir(scratch.path()).mkdir(QStringLiteral("Folder.exe")));
+    QList<QUrl> urls;
+    for (const QString &item : dropped)
+        urls << (item.contains(QLatin1Char(':')) ? QUrl(item)
+                                                 : QUrl::fromLocalFile(scratch.filePath(item)));
+    QMimeData data;
+    data.setUrls(urls);
+
+    const QPoint centre = window->rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    QCOMPARE(enter.isAccepted(), chosen);
+    QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    QCOMPARE(drop.isAccepted(), chosen);
+
+    const auto verifyChoice = [&](bool expected) {
+        const QString name = QFileInfo(dropped.first()).completeBaseName();
+        QCOMPARE(widget<QLineEdit>("AppPath")->text(), expected ? scratch.path() : QString());
+        QCOMPARE(widget<QLabel>("appName")->text(), expected ? name : QStringLiteral("Not Select App"));
+        QCOMPARE(widget<QPushButton>("Run")->isEnabled(), expected);
+    };
+    verifyChoice(chosen);
+
+    // The same path as trevalo.exe's argument, relative to its working folder.
+    delete window;
+    window = new MainWindow;
+    const QString oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(scratch.path()));
+    const bool opened = window->openProgram(dropped.first());
+    QDir::setCurrent(oldCurrent);
+    QCOMPARE(opened, firstAsArgumentChosen);
+    verifyChoice(opened);
 }
 
 void TestMainWindow::clearButton_emptiesThePane()

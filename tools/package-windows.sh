@@ -3,8 +3,9 @@
 #   tools/package-windows.sh BUILD_DIR KIT_DIR   (./dev.sh package-windows runs it)
 # BUILD_DIR holds a MinGW-w64 build of trevalo.exe, KIT_DIR the Qt kit it was
 # built with. Writes dist/trevalo-<version>-windows-x64.zip: trevalo.exe
-# deployed by the kit's windeployqt.exe, with the MinGW runtime and a short
-# README.txt (docs/zip-readme.txt) on using and configuring it. Then unpacks
+# deployed by the kit's windeployqt.exe, with the MinGW runtime, a short
+# README.txt (docs/zip-readme.txt) on using and configuring it, LICENSE and the
+# licences of what it ships (licenses/). Then unpacks
 # the zip into a clean folder, starts trevalo.exe there under wine (Xvfb, the
 # windows platform) with nothing of the kit on its path, and waits for its
 # window. Needs: wine64, xvfb, xauth, xdotool, mingw-w64.
@@ -40,16 +41,31 @@ done
 
 # Notepad's line ends, and a byte-order mark so that it reads the UTF-8.
 { printf '\xef\xbb\xbf'; sed 's/$/\r/' docs/zip-readme.txt; } > "$work/$name/README.txt"
+# The licences of what the zip ships, and where Qt's source is.
+cp LICENSE "$work/$name/"
+cp -r licenses "$work/$name/"
+qt_version=$(sed -n 's/^set(PACKAGE_VERSION \([0-9.]*\))$/\1/p' "$kit/lib/cmake/Qt5Core/Qt5CoreConfigVersion.cmake")
+cat > "$work/$name/licenses/Qt-source.txt" <<EOF
+The Qt DLLs and plugins in this download are Qt $qt_version. Its source:
+https://download.qt.io/archive/qt/${qt_version%.*}/$qt_version/submodules/qtbase-everywhere-opensource-src-$qt_version.tar.xz
+Every Qt version's source: https://download.qt.io/archive/qt/
+EOF
 
 mkdir -p dist
 rm -f "dist/$name.zip"
 (cd "$work" && cmake -E tar cf "$OLDPWD/dist/$name.zip" --format=zip "$name")
 echo "wrote dist/$name.zip"
 
-# The check: a clean folder, no kit on the DLL path, the user's own working
-# directory (where conf/conf.ini is written).
+# The check: the licences are in the zip; then a clean folder, no kit on the
+# DLL path, the user's own working directory (where conf/conf.ini is written).
 mkdir -p "$work/check/home"
 (cd "$work/check" && cmake -E tar xf "$OLDPWD/dist/$name.zip")
+for file in LICENSE licenses/README.txt licenses/LGPL-3.0.txt licenses/GPL-3.0.txt \
+    licenses/GCC-RUNTIME-LIBRARY-EXCEPTION-3.1.txt licenses/winpthreads.txt; do
+    cmp -s "$file" "$work/check/$name/$file" || { echo "dist/$name.zip lacks $file" >&2; exit 1; }
+done
+grep -q "qtbase-everywhere-opensource-src-$qt_version.tar.xz" "$work/check/$name/licenses/Qt-source.txt" \
+    || { echo "dist/$name.zip does not say where Qt $qt_version's source is" >&2; exit 1; }
 (cd "$work/check/home" && unset WINEPATH && exec "$wine" "../$name/trevalo.exe") &
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^MainWindow$' | head -n 1) || true
 if [ -z "$window" ]; then

@@ -12,8 +12,11 @@ mode=${1:-success}
 output=${2:-docs/screenshot.png}
 build_dir=$(realpath "${BUILD_DIR:-build}")
 
+# Qt scales the window by the screen's DPI, which Xvfb reports as 100 unless
+# told otherwise; 1440x960 pixels are whole millimetres at exactly 96 DPI,
+# so the picture shows the window at 100 %.
 if [ -z "${SCREENSHOT_IN_XVFB:-}" ]; then
-    SCREENSHOT_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1400x800x24" "$0" "$@"
+    SCREENSHOT_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1440x960x24 -dpi 96" "$0" "$@"
 fi
 
 work=$(mktemp -d)

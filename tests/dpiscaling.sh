@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Starts trevalo.exe under wine with the windows platform at 96, 144 and 192
+# DPI (the LogPixels that Windows' 100, 150 and 200 % display scaling set) and
+# checks that the window is scaled as a whole: its width and its height both
+# grow with the DPI, not only its fonts.
+#   tests/dpiscaling.sh KIT_BIN_FOLDER trevalo.exe
+# Needs an X display (xvfb-run), wine64 and xdotool. Uses a wine prefix of its
+# own, whose display settings it changes.
+set -euo pipefail
+kit_bin=$(realpath "$1")
+program=$(realpath "$2")
+wine=/usr/lib/wine/wine64
+WINEPREFIX=$(mktemp -d)
+work=$(mktemp -d)
+export WINEPREFIX WINEDEBUG=-all
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX" "$work"' EXIT
+WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
+# Windows has Arial, which the form asks for; Liberation Sans has its metrics.
+"$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null
+
+declare -A widths heights
+for dpi in 96 144 192; do
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+    # The working folder is where the program keeps conf/conf.ini.
+    (cd "$work" && WINEPATH="$kit_bin" exec "$wine" "$program" -platform windows) &
+    pid=$!
+    # Once shown, the window may still be made again; its last one counts.
+    geometry=
+    for attempt in 1 2 3 4 5; do
+        window=$(timeout 60 xdotool search --sync --onlyvisible --name '^MainWindow$' | head -n 1) || true
+        sleep 2
+        geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) && break
+    done
+    [ -n "$geometry" ] || { echo "no window at $dpi DPI" >&2; exit 1; }
+    eval "$geometry"
+    widths[$dpi]=$WIDTH
+    heights[$dpi]=$HEIGHT
+    echo "$dpi DPI: window ${WIDTH}x${HEIGHT}"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    /usr/lib/wine/wineserver -w
+done
+
+# Scaled as a whole: each side within 3 % of the 96-DPI one times the scale.
+status=0
+check() { # side dpi size size-at-96
+    local expected=$(($4 * $2 / 96))
+    if [ $((100 * $3)) -lt $((97 * expected)) ] || [ $((100 * $3)) -gt $((103 * expected)) ]; then
+        echo "at $2 DPI the window's $1 is $3, not about $expected" >&2
+        status=1
+    fi
+}
+for dpi in 144 192; do
+    check width "$dpi" "${widths[$dpi]}" "${widths[96]}"
+    check height "$dpi" "${heights[$dpi]}" "${heights[96]}"
+done
+exit $status
