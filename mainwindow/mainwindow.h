@@ -2,6 +2,7 @@
 #define MAINWINDOW_H
 
 #include "about/about.h"
+#include "kit/kitlist.h"
 #include "mainwindow/deployrequest.h"
 #include "worker/runoutcome.h"
 
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 class MyProcess;
+class QActionGroup;
 
 namespace Ui {
 class MainWindow;
@@ -31,6 +33,12 @@ public:
     void chooseApplication(const QString &path);
     void updateQmlDir(const QString &text);
     const QStringList &buildArguments(const DeployOptions &options);
+
+    // Uses the Qt kit in a folder from the next run on and saves it as the
+    // configured one; a folder without the deployment tool is refused.
+    void chooseQtDir(const QString &folder);
+    // Where the Settings menu looks for Qt kits; tests lay their own out.
+    void setKitPlaces(const KitPlaces &places);
 
     // How long a run may take before the tool is stopped; tests shorten it.
     int runTimeLimit() const;
@@ -55,6 +63,8 @@ private slots:
     void on_action_triggered();
     void on_AppPath_textChanged(const QString &arg1);
     void on_actionQTDIR_triggered();
+    void on_actionChooseQtDir_triggered();
+    void listKits();
 
 private:
     QString toolPathFromEnvironment() const;
@@ -77,6 +87,8 @@ private:
     QStringList deployArgs;
     QStringList qmlArgs;
     bool paneFollowsEnd = false;
+    KitPlaces kitPlaces;
+    QActionGroup *kitEntries = nullptr;
 };
 
 #endif // MAINWINDOW_H
