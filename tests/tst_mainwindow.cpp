@@ -666,9 +666,8 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
     QFETCH(QString, expectedMessage);
     QTemporaryDir work;
     QVERIFY(work.isValid());
-    WorkingDirectory inWork(work.path());
     if (confIsAFile)
-        QVERIFY(writeAll(QStringLiteral("conf"), "x"));
+        QVERIFY(writeAll(work.filePath(QStringLiteral("conf")), "x"));
     FakeQtKit chosenKit;
     QVERIFY(chosenKit.isValid());
     const QString folder = isKit ? chosenKit.qtDir() : work.path();
@@ -695,7 +694,12 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
         dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(folder);
         static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
     });
-    widget<QAction>("actionChooseQtDir")->trigger();
+    {
+        // Only while choosing: on Windows the tool run below would keep the
+        // folder in use for a moment.
+        WorkingDirectory inWork(work.path());
+        widget<QAction>("actionChooseQtDir")->trigger();
+    }
     answerer.stop();
 
     QCOMPARE(messages.size(), expectedMessage.isEmpty() ? 0 : 1);
@@ -703,12 +707,12 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
         QVERIFY2(messages.first().contains(expectedMessage), qPrintable(messages.first()));
     QCOMPARE(window->toolPath(), usedTool);
     if (confIsAFile)
-        QCOMPARE(readAll(QStringLiteral("conf")), QByteArray("x"));
+        QCOMPARE(readAll(work.filePath(QStringLiteral("conf"))), QByteArray("x"));
     else if (isKit)
-        QCOMPARE(readAll(QStringLiteral("conf/conf.ini")),
+        QCOMPARE(readAll(work.filePath(QStringLiteral("conf/conf.ini"))),
                  "[QTDIR]\r\nPATH=" + folder.toUtf8() + "\r\n");
     else
-        QVERIFY(!QFileInfo::exists(QStringLiteral("conf")));
+        QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("conf"))));
 
     // The next run starts the kit in use; a missing tool says where to choose one.
     chooseExecutable(theApp);
@@ -748,8 +752,9 @@ void TestMainWindow::kitMenu_listsTheKitsFound()
             texts << entry->text() + (entry->isChecked() ? QStringLiteral(" [x]") : QString());
         return texts;
     };
+    // A single & would mark a shortcut key.
     const QString firstText =
-            QDir::toNativeSeparators(root) + QStringLiteral("/5.15.2/mingw81_64 && co");
+            QDir::toNativeSeparators(kits.first()).replace(QLatin1Char('&'), QLatin1String("&&"));
 
     // The kit in use is listed too, although it lies elsewhere.
     QCOMPARE(listed(),
