@@ -1,4 +1,5 @@
 #include "app/qtdirsetting.h"
+#include "app/qtdirwriter.h"
 #include "mainwindow/mainwindow.h"
 
 #include <QApplication>
@@ -40,7 +41,7 @@ int main(int argc, char *argv[])
     // Resolved against the working directory, not the executable's folder.
     // The store stays alive while the event loop runs, which is when its
     // deferred write of a default value reaches the file.
-    QSettings settings(QStringLiteral("./conf/conf.ini"), QSettings::IniFormat);
+    QSettings settings(configurationFile(), QSettings::IniFormat);
     window.setQtDir(qtDirFromSettings(settings));
 
     // "Open with", or a shortcut with the program's path after trevalo.exe.

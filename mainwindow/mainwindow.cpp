@@ -1,8 +1,10 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/qtdirwriter.h"
 #include "worker/myprocess.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
@@ -142,6 +144,13 @@ MainWindow::MainWindow(QWidget *parent)
     connect(this, &MainWindow::StartProcess, worker, &MyProcess::startProcess, Qt::DirectConnection);
     connect(worker, &MyProcess::processFinished, this, &MainWindow::ProcessFinished,
             Qt::QueuedConnection);
+
+    // The kits found on this machine follow the menu's own entries, looked
+    // for afresh each time the menu opens.
+    kitPlaces = systemKitPlaces();
+    kitEntries = new QActionGroup(this);
+    ui->menu_2->addSeparator();
+    connect(ui->menu_2, &QMenu::aboutToShow, this, &MainWindow::listKits);
 }
 
 MainWindow::~MainWindow()
@@ -203,6 +212,35 @@ const QStringList &MainWindow::buildArguments(const DeployOptions &options)
 {
     deployArgs = deployArguments(appPath, qmlArgs, options);
     return deployArgs;
+}
+
+void MainWindow::chooseQtDir(const QString &folder)
+{
+    const QString dir = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    const QString title = tr("选择 Qt 目录");
+    if (!holdsDeployTool(dir)) {
+        QMessageBox::warning(
+                this, title,
+                tr("There is no %1, so this folder is not a Qt kit.\n\nChoose the "
+                   "kit's own folder, the one that holds %2.")
+                        .arg(QDir::toNativeSeparators(deployToolIn(dir)),
+                             QDir::toNativeSeparators(QStringLiteral("bin/windeployqt.exe"))));
+        return;
+    }
+    setQtDir(dir);
+    if (!writeQtDir(configurationFile(), dir)) {
+        const QString file = QFileInfo(configurationFile()).absoluteFilePath();
+        QMessageBox::warning(
+                this, title,
+                tr("Trevalo uses the Qt kit %1 until it is closed, but could not save "
+                   "it in %2.")
+                        .arg(QDir::toNativeSeparators(dir), QDir::toNativeSeparators(file)));
+    }
+}
+
+void MainWindow::setKitPlaces(const KitPlaces &places)
+{
+    kitPlaces = places;
 }
 
 int MainWindow::runTimeLimit() const
@@ -335,6 +373,33 @@ void MainWindow::on_actionQTDIR_triggered()
                              QMessageBox::Yes, QMessageBox::Yes);
 }
 
+void MainWindow::on_actionChooseQtDir_triggered()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("选择 Qt 目录"), qtDir,
+                                                             QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty())
+        chooseQtDir(folder);
+}
+
+void MainWindow::listKits()
+{
+    qDeleteAll(kitEntries->actions());
+    KitPlaces places = kitPlaces;
+    // The kit in use is listed wherever it lies.
+    places.kitFolders << qtDir;
+    const QStringList kits = findKits(places);
+    for (const QString &kit : kits) {
+        // A single & would mark a shortcut key instead of showing.
+        QString text = QDir::toNativeSeparators(kit);
+        text.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction *entry = ui->menu_2->addAction(text);
+        entry->setCheckable(true);
+        entry->setChecked(QFileInfo(kit) == QFileInfo(qtDir));
+        kitEntries->addAction(entry);
+        connect(entry, &QAction::triggered, this, [this, kit]() { chooseQtDir(kit); });
+    }
+}
+
 void MainWindow::showRunEnd(const RunOutcome &outcome)
 {
     ui->Run->setEnabled(true);
@@ -366,7 +431,8 @@ void MainWindow::showRunEnd(const RunOutcome &outcome)
 QString MainWindow::failureLine(const RunOutcome &outcome) const
 {
     if (!outcome.started)
-        return QStringLiteral("Failed! Cannot start %1: %2")
+        return QStringLiteral(
+                       "Failed! Cannot start %1: %2 (choose the Qt kit in 设置 → 选择 Qt 目录…)")
                 .arg(QDir::toNativeSeparators(deployToolPath), outcome.errorString);
     if (outcome.timedOut)
         return QStringLiteral(

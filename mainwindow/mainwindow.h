@@ -2,6 +2,7 @@
 #define MAINWINDOW_H
 
 #include "about/about.h"
+#include "kit/kitlist.h"
 #include "mainwindow/deployrequest.h"
 #include "worker/runoutcome.h"
 
@@ -12,6 +13,7 @@
 #include <QStringList>
 
 class MyProcess;
+class QActionGroup;
 
 namespace Ui {
 class MainWindow;
@@ -35,6 +37,12 @@ public:
     bool openProgram(const QString &path);
     void updateQmlDir(const QString &text);
     const QStringList &buildArguments(const DeployOptions &options);
+
+    // Uses the Qt kit in a folder from the next run on and saves it as the
+    // configured one; a folder without the deployment tool is refused.
+    void chooseQtDir(const QString &folder);
+    // Where the Settings menu looks for Qt kits; tests lay their own out.
+    void setKitPlaces(const KitPlaces &places);
 
     // How long a run may take before the tool is stopped; tests shorten it.
     int runTimeLimit() const;
@@ -62,6 +70,8 @@ private slots:
     void on_action_triggered();
     void on_AppPath_textChanged(const QString &arg1);
     void on_actionQTDIR_triggered();
+    void on_actionChooseQtDir_triggered();
+    void listKits();
 
 private:
     QString toolPathFromEnvironment() const;
@@ -89,6 +99,8 @@ private:
     QString lastAppDir;
     QPointer<QWidget> focusBeforeRun;
     bool droppingInput = false;
+    KitPlaces kitPlaces;
+    QActionGroup *kitEntries = nullptr;
 };
 
 #endif // MAINWINDOW_H

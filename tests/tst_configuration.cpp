@@ -1,4 +1,5 @@
 #include "app/qtdirsetting.h"
+#include "app/qtdirwriter.h"
 #include "testkit.h"
 
 #include <QtTest>
@@ -28,6 +29,8 @@ private slots:
     void missingOrEmpty_writesDefault();
     void presentValue_isUsedAndFileKept_data();
     void presentValue_isUsedAndFileKept();
+    void writeQtDir_changesOnlyThePath_data();
+    void writeQtDir_changesOnlyThePath();
     void unwritableLocation_usesDefault_data();
     void unwritableLocation_usesDefault();
     void program_writesDefaultIntoItsWorkingDirectory();
@@ -129,6 +132,65 @@ void TestConfiguration::presentValue_isUsedAndFileKept()
     QCOMPARE(readAll(iniPath), content);
 }
 
+void TestConfiguration::writeQtDir_changesOnlyThePath_data()
+{
+    QTest::addColumn<QByteArray>("before"); // null: no conf folder and no file
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QByteArray>("after");
+
+    const QString kit = QStringLiteral("D:/Qt/5.15.2/mingw81_64");
+    const QByteArray bom("\xef\xbb\xbf");
+    QTest::newRow("no file: folder, file, section and key are made")
+            << QByteArray() << kit << QByteArray("[QTDIR]\r\nPATH=D:/Qt/5.15.2/mingw81_64\r\n");
+    QTest::newRow("comments, other sections and their PATH keys are kept")
+            << QByteArray(
+                       "; mine\n[General]\nx=1\n\n[QTDIR]\nPATH=C:/old\nEXTRA=2\n[Other]\nPATH=o\n")
+            << kit
+            << QByteArray(
+                       "; mine\n[General]\nx=1\n\n[QTDIR]\nPATH=D:/Qt/5.15.2/mingw81_64\nEXTRA=2\n"
+                       "[Other]\nPATH=o\n");
+    QTest::newRow("byte-order mark, CRLF, spacing and a comment after the value")
+            << bom + "[QTDIR]\r\n  PATH = \"C:/a;b\" ; my kit\r\n"
+            << kit << bom + "[QTDIR]\r\n  PATH = D:/Qt/5.15.2/mingw81_64 ; my kit\r\n";
+    QTest::newRow("of two PATH keys the last, which counts, is changed")
+            << QByteArray("[QTDIR]\nPATH=a\n[x]\n[QTDIR]\nPATH=b") << kit
+            << QByteArray("[QTDIR]\nPATH=a\n[x]\n[QTDIR]\nPATH=D:/Qt/5.15.2/mingw81_64");
+    QTest::newRow("a section without the key gets it below its header")
+            << QByteArray("[QTDIR]\nOTHER=1\n") << kit
+            << QByteArray("[QTDIR]\nPATH=D:/Qt/5.15.2/mingw81_64\nOTHER=1\n");
+    QTest::newRow("a file without the section and without a last line end")
+            << QByteArray("[General]\r\nx=1") << kit
+            << QByteArray("[General]\r\nx=1\r\n\r\n[QTDIR]\r\nPATH=D:/Qt/5.15.2/mingw81_64\r\n");
+    QTest::newRow("bytes that are not text are kept")
+            << QByteArray("\x01\xff[[=\n\xe9t\xe9\n") << kit
+            << QByteArray("\x01\xff[[=\n\xe9t\xe9\n\n[QTDIR]\nPATH=D:/Qt/5.15.2/mingw81_64\n");
+    QTest::newRow("commas and non-ASCII letters are written as they are")
+            << QByteArray("[QTDIR]\nPATH=x\n") << QStringLiteral("E:/工具/Qt,old")
+            << QByteArray("[QTDIR]\nPATH=E:/\xe5\xb7\xa5\xe5\x85\xb7/Qt,old\n");
+    QTest::newRow("a ';' is written in quotes")
+            << QByteArray("[QTDIR]\nPATH=x\n") << QStringLiteral("/k/a;b c ")
+            << QByteArray("[QTDIR]\nPATH=\"/k/a;b c \"\n");
+}
+
+void TestConfiguration::writeQtDir_changesOnlyThePath()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, folder);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString iniPath = dir.filePath(QStringLiteral("conf/conf.ini"));
+    if (!before.isNull()) {
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("conf")));
+        QVERIFY(writeAll(iniPath, before));
+    }
+
+    QVERIFY(writeQtDir(iniPath, folder));
+    QTEST(readAll(iniPath), "after");
+    // The next start reads the folder back as it was chosen.
+    QSettings settings(iniPath, QSettings::IniFormat);
+    QCOMPARE(qtDirFromSettings(settings), folder);
+}
+
 void TestConfiguration::unwritableLocation_usesDefault_data()
 {
     QTest::addColumn<bool>("confIsAFile");
@@ -159,6 +221,8 @@ void TestConfiguration::unwritableLocation_usesDefault()
         settings.sync();
         QCOMPARE(settings.status(), QSettings::AccessError);
     }
+    // Nor can a kit chosen in the window be saved there.
+    QVERIFY(!writeQtDir(confPath + QStringLiteral("/conf.ini"), QStringLiteral("D:/Qt/5.15.2")));
 
     if (confIsAFile)
         QCOMPARE(readAll(confPath), QByteArray("not a folder"));

@@ -63,6 +63,21 @@ void cancelFileDialog()
     });
 }
 
+// Makes a folder the working directory, where the window saves the Qt kit
+// chosen, until it goes out of scope.
+class WorkingDirectory
+{
+public:
+    explicit WorkingDirectory(const QString &path) : old(QDir::currentPath())
+    {
+        QDir::setCurrent(path);
+    }
+    ~WorkingDirectory() { QDir::setCurrent(old); }
+
+private:
+    QString old;
+};
+
 class UrlRecorder : public QObject
 {
     Q_OBJECT
@@ -116,6 +131,9 @@ private slots:
     void openDir_opensTheApplicationFolder_data();
     void openDir_opensTheApplicationFolder();
     void qtdirNote_showsOneYesButton();
+    void chooseQtDir_usesAndSavesAKit_data();
+    void chooseQtDir_usesAndSavesAKit();
+    void kitMenu_listsTheKitsFound();
     void aboutDialog_showsOnceAndClosesWithExit();
     void closingTheWindow_closesTheAboutBox();
 
@@ -822,6 +840,127 @@ void TestMainWindow::qtdirNote_showsOneYesButton()
     });
     widget<QAction>("actionQTDIR")->trigger();
     QVERIFY(seen);
+}
+
+void TestMainWindow::chooseQtDir_usesAndSavesAKit_data()
+{
+    QTest::addColumn<bool>("isKit");
+    QTest::addColumn<bool>("confIsAFile");
+    QTest::addColumn<QString>("expectedMessage"); // a part of it; empty: no message
+
+    QTest::newRow("a kit is used at once and saved") << true << false << "";
+    QTest::newRow("a folder without the tool is refused and nothing changes")
+            << false << false << "There is no %TOOL%, so this folder is not a Qt kit.";
+    QTest::newRow("a kit that cannot be saved is used until Trevalo closes")
+            << true << true << "until it is closed, but could not save it in";
+}
+
+void TestMainWindow::chooseQtDir_usesAndSavesAKit()
+{
+    QFETCH(bool, isKit);
+    QFETCH(bool, confIsAFile);
+    QFETCH(QString, expectedMessage);
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    if (confIsAFile)
+        QVERIFY(writeAll(work.filePath(QStringLiteral("conf")), "x"));
+    FakeQtKit chosenKit;
+    QVERIFY(chosenKit.isValid());
+    const QString folder = isKit ? chosenKit.qtDir() : work.path();
+    // A kit that is gone, so that a run tells which tool it started.
+    const QString goneKit = kit->qtDir() + QStringLiteral("/gone");
+    window->setQtDir(goneKit);
+    const QString usedTool = (isKit ? folder : goneKit) + QStringLiteral("/bin/windeployqt.exe");
+    expectedMessage.replace(QStringLiteral("%TOOL%"),
+                            QDir::toNativeSeparators(folder + QStringLiteral("/bin/windeployqt.exe")));
+
+    QStringList messages;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, [&messages]() {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            messages << box->text();
+            box->buttons().first()->click();
+        }
+    });
+    answerer.start(20);
+    whenModalOpens([folder](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(folder);
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+    });
+    {
+        // Only while choosing: on Windows the tool run below would keep the
+        // folder in use for a moment.
+        WorkingDirectory inWork(work.path());
+        widget<QAction>("actionChooseQtDir")->trigger();
+    }
+    answerer.stop();
+
+    QCOMPARE(messages.size(), expectedMessage.isEmpty() ? 0 : 1);
+    if (!expectedMessage.isEmpty())
+        QVERIFY2(messages.first().contains(expectedMessage), qPrintable(messages.first()));
+    QCOMPARE(window->toolPath(), usedTool);
+    if (confIsAFile)
+        QCOMPARE(readAll(work.filePath(QStringLiteral("conf"))), QByteArray("x"));
+    else if (isKit)
+        QCOMPARE(readAll(work.filePath(QStringLiteral("conf/conf.ini"))),
+                 "[QTDIR]\r\nPATH=" + folder.toUtf8() + "\r\n");
+    else
+        QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("conf"))));
+
+    // The next run starts the kit in use; a missing tool says where to choose one.
+    chooseExecutable(theApp);
+    clickRunAndWait();
+    if (isKit) {
+        QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
+    } else {
+        const QString lastLine = pane().section(QLatin1Char('\n'), -1);
+        QVERIFY2(lastLine.startsWith(QStringLiteral("Failed! Cannot start ") + usedTool),
+                 qPrintable(lastLine));
+        QVERIFY2(lastLine.endsWith(QStringLiteral(" (choose the Qt kit in 设置 → 选择 Qt 目录…)")),
+                 qPrintable(lastLine));
+    }
+}
+
+void TestMainWindow::kitMenu_listsTheKitsFound()
+{
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    WorkingDirectory inWork(work.path());
+    // A Qt folder as the installer lays it out.
+    const QString root = work.filePath(QStringLiteral("Qt"));
+    const QStringList kits { root + QStringLiteral("/5.15.2/mingw81_64 & co"),
+                             root + QStringLiteral("/6.4.0/msvc2019_64") };
+    for (const QString &qtDir : kits) {
+        QVERIFY(QDir().mkpath(qtDir + QStringLiteral("/bin")));
+        QVERIFY(writeAll(qtDir + QStringLiteral("/bin/windeployqt.exe"), "MZ"));
+    }
+    QVERIFY(QDir().mkpath(root + QStringLiteral("/Tools/QtCreator/bin")));
+    window->setKitPlaces({ { root }, {}, {} });
+    auto *menu = widget<QMenu>("menu_2");
+    const auto listed = [menu]() {
+        // As the menu opens; the offscreen platform cannot show a popup.
+        emit menu->aboutToShow();
+        QStringList texts;
+        for (QAction *entry : menu->actions().mid(3))
+            texts << entry->text() + (entry->isChecked() ? QStringLiteral(" [x]") : QString());
+        return texts;
+    };
+    // A single & would mark a shortcut key.
+    const QString firstText =
+            QDir::toNativeSeparators(kits.first()).replace(QLatin1Char('&'), QLatin1String("&&"));
+
+    // The kit in use is listed too, although it lies elsewhere.
+    QCOMPARE(listed(),
+             QStringList({ firstText, QDir::toNativeSeparators(kits.at(1)),
+                           QDir::toNativeSeparators(kit->qtDir()) + QStringLiteral(" [x]") }));
+    menu->actions().at(3)->trigger();
+    QCOMPARE(window->toolPath(), kits.first() + QStringLiteral("/bin/windeployqt.exe"));
+    QVERIFY(readAll(QStringLiteral("conf/conf.ini")).contains("PATH=" + kits.first().toUtf8()));
+    QCOMPARE(listed(),
+             QStringList({ firstText + QStringLiteral(" [x]"), QDir::toNativeSeparators(kits.at(1)) }));
 }
 
 void TestMainWindow::aboutDialog_showsOnceAndClosesWithExit()

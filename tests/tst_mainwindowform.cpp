@@ -74,6 +74,7 @@ const QVector<FormObject> &formObjects()
             { "action", "QAction", window, QStringLiteral("关于") },
             { "action_2", "QAction", window, QStringLiteral("使用说明") },
             { "actionQTDIR", "QAction", window, "QTDIR" },
+            { "actionChooseQtDir", "QAction", window, QStringLiteral("选择 Qt 目录…") },
             { "centralWidget", "QWidget", window },
             { "textBrowser", "QTextBrowser", central, {}, paneSheet },
             { "Btn_clear", "QPushButton", central, QStringLiteral("清空"), {}, font(19), minimumWidth },
@@ -119,7 +120,7 @@ const char *textProperty(const QObject *object)
 
 Q_DECLARE_METATYPE(FormObject)
 
-// Stands in for the window class: the same ten slots, each recording its call,
+// Stands in for the window class: the same eleven slots, each recording its call,
 // so that the form can be checked without the window's own behaviour.
 class FormHost : public QMainWindow
 {
@@ -142,6 +143,7 @@ private slots:
     void on_action_triggered() { calls.append(QStringLiteral("action")); }
     void on_AppPath_textChanged(const QString &arg1) { calls.append("AppPath:" + arg1); }
     void on_actionQTDIR_triggered() { calls.append(QStringLiteral("actionQTDIR")); }
+    void on_actionChooseQtDir_triggered() { calls.append(QStringLiteral("actionChooseQtDir")); }
 };
 
 // Records every text that goes through the translation function.
@@ -388,9 +390,9 @@ void TestMainWindowForm::menus()
     QCOMPARE(help.size(), 3);
     QCOMPARE(help.mid(0, 2), QList<QAction *>({ ui.action, ui.action_2 }));
     QVERIFY(help.at(2)->isSeparator());
-    QCOMPARE(ui.menu_2->actions(), QList<QAction *> { ui.actionQTDIR });
+    QCOMPARE(ui.menu_2->actions(), QList<QAction *>({ ui.actionQTDIR, ui.actionChooseQtDir }));
 
-    for (const QAction *action : { ui.action, ui.action_2, ui.actionQTDIR }) {
+    for (const QAction *action : { ui.action, ui.action_2, ui.actionQTDIR, ui.actionChooseQtDir }) {
         QVERIFY(action->shortcut().isEmpty());
         QVERIFY(action->statusTip().isEmpty());
     }
@@ -430,6 +432,7 @@ void TestMainWindowForm::gestures_data()
     row("action", "trigger", { "action" });
     row("AppPath", "setText", { "AppPath:C:/app" });
     row("actionQTDIR", "trigger", { "actionQTDIR" });
+    row("actionChooseQtDir", "trigger", { "actionChooseQtDir" });
     // Objects the window does not connect, and the read-only field.
     row("pushButton_3", "click", {});
     row("reserve_temp", "click", {});
