@@ -11,6 +11,7 @@
 #include <QStringList>
 
 class MyProcess;
+class QtKit;
 
 namespace Ui {
 class MainWindow;
@@ -60,6 +61,9 @@ private:
     QString toolPathFromEnvironment() const;
     void showReport(const QString &output);
     void showRunEnd(const RunOutcome &outcome);
+    void closeReport(const QString &standardError, const QString &note, const QString &closingLine,
+                     const QColor &color = QColor());
+    QString runtimeLeftOutNote(const QtKit &kit) const;
     QString failureLine(const RunOutcome &outcome) const;
     void appendParagraph(const QString &text, const QColor &color = QColor());
     void dropInputMadeDuringRun();
@@ -77,6 +81,7 @@ private:
     QStringList deployArgs;
     QStringList qmlArgs;
     bool paneFollowsEnd = false;
+    QString runtimeNote; // shown above "Sucessed!" of the current run
 };
 
 #endif // MAINWINDOW_H
