@@ -16,6 +16,8 @@ build_type=RelWithDebInfo
 cmake_args=()
 
 packages=(build-essential cmake qtbase5-dev qtbase5-dev-tools)
+# The tests' Windows programs and DLLs (tests/fixtures.cmake) are made with MinGW.
+packages+=(mingw-w64)
 case "$command" in
     run) packages+=(fonts-wqy-microhei xvfb xauth) ;;
     # The window's size is checked with DejaVu and Liberation Sans (Arial's metrics).
@@ -56,6 +58,21 @@ if [[ $command == *-windows ]]; then
         kit=$PWD/$build_dir/qt5-mingw
     fi
     cmake_args+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTREVALO_QT_KIT="$kit")
+    # The suite also deploys a Qt 6 program with a Qt 6 kit's own tool:
+    # TREVALO_QT6_KIT names an unpacked kit, or the archive beside the
+    # repository is unpacked once; without either that case is skipped.
+    if [ "$command" = test-windows ]; then
+        kit6=${TREVALO_QT6_KIT:-$PWD/$build_dir/qt6-mingw}
+        archive6=${TREVALO_QT6_KIT_ARCHIVE:-../shared/qt6-mingw/qt6-mingw-kit.tar.xz}
+        if [ ! -f "$kit6/bin/windeployqt.exe" ] && [ -f "$archive6" ]; then
+            mkdir -p "$build_dir"
+            tar -xJf "$archive6" -C "$build_dir"
+            kit6=$PWD/$build_dir/qt6-mingw
+        fi
+        if [ -f "$kit6/bin/windeployqt.exe" ]; then
+            cmake_args+=(-DTREVALO_QT6_KIT="$kit6")
+        fi
+    fi
     export WINEPREFIX=${WINEPREFIX:-$PWD/$build_dir/wine}
 fi
 

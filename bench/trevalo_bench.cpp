@@ -142,6 +142,9 @@ public:
         for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
             window.findChild<QCheckBox *>(QLatin1String(name))->setChecked(false);
         showAndWaitExposed(&window);
+        // The window runs the tool only for a program that exists.
+        if (!QFile::exists(app) && QDir().mkpath(QFileInfo(app).path()))
+            QFile(app).open(QIODevice::WriteOnly);
         window.chooseApplication(app);
         run = window.findChild<QPushButton *>(QStringLiteral("Run"));
         pane = window.findChild<QTextBrowser *>(QStringLiteral("textBrowser"));

@@ -2,6 +2,8 @@
 
 namespace {
 
+const QLatin1String toolInKit("/bin/windeployqt.exe");
+
 bool isDriveName(const QString &text)
 {
     if (text.size() != 2 || text.at(1) != QLatin1Char(':'))
@@ -29,7 +31,12 @@ AppPathParts splitAppPath(const QString &path)
 
 QString deployToolIn(const QString &qtDir)
 {
-    return qtDir + QLatin1String("/bin/windeployqt.exe");
+    return qtDir + toolInKit;
+}
+
+QString kitDirOf(const QString &toolPath)
+{
+    return toolPath.left(toolPath.size() - toolInKit.size());
 }
 
 QStringList qmlDirArguments(const QString &qmlDir)

@@ -2,6 +2,8 @@
 #include "ui_mainwindow.h"
 
 #include "app/qtdirwriter.h"
+#include "kit/programcheck.h"
+#include "kit/qtkit.h"
 #include "worker/myprocess.h"
 
 #include <QActionGroup>
@@ -268,15 +270,30 @@ void MainWindow::on_Run_clicked()
     ui->Run->setEnabled(false);
     paneFollowsEnd = false;
 
+    const QtKit kit(kitDirOf(deployToolPath));
     DeployOptions options;
     options.qml = ui->CB_QML->isChecked();
-    options.noWebKit = ui->CB_WebKit->isChecked();
+    // Qt 6's tool has no --no-webkit2 and stops at any option it does not know.
+    options.noWebKit = ui->CB_WebKit->isChecked() && kit.majorVersion() < 6;
     options.noD3dCompiler = ui->CB_3D->isChecked();
     options.release = ui->CB_Release->isChecked();
     options.noCompilerRuntime = ui->CB_Runtime->isChecked();
+
+    // A program that cannot work with this kit is not handed to the tool,
+    // which would fail without saying what to change, or succeed uselessly.
+    const QString problem = deploymentProblem(appPath, kit, options.release);
+    if (!problem.isEmpty()) {
+        showReport(QString());
+        closeReport(QString(), QString(), QStringLiteral("Failed! ") + problem, failureLineColor());
+        return;
+    }
     buildArguments(options);
+    runtimeNote = options.noCompilerRuntime ? runtimeLeftOutNote(kit) : QString();
 
     worker->setCommand(deployToolPath, deployArgs);
+    worker->setEnvironment(options.noCompilerRuntime
+                                   ? QProcessEnvironment()
+                                   : toolEnvironment(kit, QProcessEnvironment::systemEnvironment()));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     emit StartProcess();
     ui->reserve_temp->setToolTip(QDir::toNativeSeparators(deployToolPath));
@@ -402,24 +419,31 @@ void MainWindow::listKits()
 
 void MainWindow::showRunEnd(const RunOutcome &outcome)
 {
+    if (outcome.succeeded())
+        closeReport(outcome.standardError, runtimeNote, QStringLiteral("Sucessed!"));
+    else
+        closeReport(outcome.standardError, QString(), failureLine(outcome), failureLineColor());
+}
+
+void MainWindow::closeReport(const QString &standardError, const QString &note,
+                             const QString &closingLine, const QColor &color)
+{
     ui->Run->setEnabled(true);
     if (focusBeforeRun)
         focusBeforeRun->setFocus();
-    const bool succeeded = outcome.succeeded();
     // One edit for all closing lines, so that the view lays a long output out
     // once rather than once per line.
     QTextCursor edit(ui->textBrowser->document());
     edit.beginEditBlock();
     // The tool's warnings matter after a success too: a runtime it could not
     // find leaves the deployed program broken elsewhere.
-    if (!outcome.standardError.isEmpty())
-        appendParagraph(shownPart(outcome.standardError));
+    if (!standardError.isEmpty())
+        appendParagraph(shownPart(standardError));
     for (int i = 0; i < 4; ++i)
         appendParagraph(QStringLiteral("\n"));
-    if (succeeded)
-        appendParagraph(QStringLiteral("Sucessed!"));
-    else
-        appendParagraph(failureLine(outcome), failureLineColor());
+    if (!note.isEmpty())
+        appendParagraph(note);
+    appendParagraph(closingLine, color);
     edit.endEditBlock();
     ui->textBrowser->moveCursor(QTextCursor::End);
     QScrollBar *scrollBar = ui->textBrowser->verticalScrollBar();
@@ -440,6 +464,19 @@ QString MainWindow::failureLine(const RunOutcome &outcome) const
     if (outcome.exitStatus == QProcess::CrashExit)
         return QStringLiteral("Failed! The deployment tool crashed.");
     return QStringLiteral("Failed! The deployment tool exited with code %1.").arg(outcome.exitCode);
+}
+
+// After a successful run with NO-Runtime ticked: a MinGW kit's program needs
+// the runtime DLLs that were left out wherever it runs.
+QString MainWindow::runtimeLeftOutNote(const QtKit &kit) const
+{
+    const QStringList dlls = kit.runtimeDlls();
+    if (dlls.isEmpty())
+        return QString();
+    return QStringLiteral(
+                   "Note: NO-Runtime left out the MinGW runtime (%1): %2 needs these DLLs wherever "
+                   "it runs. Untick NO-Runtime to deploy them.")
+            .arg(dlls.join(QStringLiteral(", ")), appFile);
 }
 
 // Like QTextEdit::append(), but never takes the text for markup.

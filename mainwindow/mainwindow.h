@@ -14,6 +14,7 @@
 
 class MyProcess;
 class QActionGroup;
+class QtKit;
 
 namespace Ui {
 class MainWindow;
@@ -77,6 +78,9 @@ private:
     QString toolPathFromEnvironment() const;
     void showReport(const QString &output);
     void showRunEnd(const RunOutcome &outcome);
+    void closeReport(const QString &standardError, const QString &note, const QString &closingLine,
+                     const QColor &color = QColor());
+    QString runtimeLeftOutNote(const QtKit &kit) const;
     QString failureLine(const RunOutcome &outcome) const;
     void appendParagraph(const QString &text, const QColor &color = QColor());
     void dropInputMadeDuringRun();
@@ -101,6 +105,7 @@ private:
     bool droppingInput = false;
     KitPlaces kitPlaces;
     QActionGroup *kitEntries = nullptr;
+    QString runtimeNote; // shown above "Sucessed!" of the current run
 };
 
 #endif // MAINWINDOW_H

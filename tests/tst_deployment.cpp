@@ -12,30 +12,124 @@ class TestDeployment : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
     void programInAnOddFolder_isDeployedAndThenStartsOnItsOwn();
+    void qt6Program_isDeployedWithItsRuntimeAndStartsOnItsOwn();
     void notAWindowsProgram_showsTheToolsErrorAndExitCode();
 
 private:
-    void deploy(const QString &program, QString *pane);
+    QString layOutKit(const QString &from, const QString &version, const QString &kit,
+                      const QString &mingw);
+    void deploy(const QString &kit, const QString &program, QString *pane);
+    void verifyStartsOnItsOwn(const QString &program, const QString &marker);
 
-    QString kitDir;
     QString trevalo;
+    QTemporaryDir *installer = nullptr;
+    QString kit5;
+    QString kit6;
     QTemporaryDir *work = nullptr;
     QString oldCurrent;
     QByteArray oldPath;
 };
+
+namespace {
+
+const QStringList mingwRuntime = { QStringLiteral("libgcc_s_seh-1.dll"),
+                                   QStringLiteral("libstdc++-6.dll"),
+                                   QStringLiteral("libwinpthread-1.dll") };
+
+bool copyFolder(const QString &from, const QString &to)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    const QFileInfoList entries =
+            QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        if (!(entry.isDir() ? copyFolder(entry.filePath(), target)
+                            : QFile::copy(entry.filePath(), target)))
+            return false;
+    }
+    return true;
+}
+
+// PATH without any folder that holds g++.exe: Trevalo as started from Explorer.
+QByteArray pathWithoutCompiler(const QByteArray &path)
+{
+    QStringList kept;
+    const QStringList folders = QString::fromLocal8Bit(path).split(QDir::listSeparator());
+    for (const QString &folder : folders) {
+        if (!QFile::exists(QDir(folder).filePath(QStringLiteral("g++.exe"))))
+            kept << folder;
+    }
+    return kept.join(QDir::listSeparator()).toLocal8Bit();
+}
+
+} // namespace
 
 void TestDeployment::initTestCase()
 {
     catchWarnings();
     // Made absolute before any test changes the working directory: a path
     // fixed at build time may lack a drive letter (a cross-build).
-    kitDir = QDir::cleanPath(QFileInfo(QStringLiteral(QT_KIT)).absoluteFilePath());
     trevalo = QFileInfo(QStringLiteral(TREVALO_BINARY)).absoluteFilePath();
-    QVERIFY2(QFile::exists(kitDir + QStringLiteral("/bin/windeployqt.exe")), qPrintable(kitDir));
+    // Qt's installer layout: each kit at <root>/<version>/<kit>, the MinGW
+    // that built it at <root>/Tools/<mingw>/bin. The two kits' runtimes
+    // differ, so each deployment must find its own MinGW.
+    installer = new QTemporaryDir;
+    QVERIFY(installer->isValid());
+    kit5 = layOutKit(QStringLiteral(QT_KIT), QStringLiteral("5.15.8"), QStringLiteral("mingw81_64"),
+                     QStringLiteral("mingw810_64"));
+    QVERIFY(!kit5.isEmpty());
+#ifdef QT6_KIT
+    kit6 = layOutKit(QStringLiteral(QT6_KIT), QStringLiteral("6.4.2"), QStringLiteral("mingw_64"),
+                     QStringLiteral("mingw1120_64"));
+    QVERIFY(!kit6.isEmpty());
+#endif
+}
+
+void TestDeployment::cleanupTestCase()
+{
+    removeWhenFree(installer->path());
+    delete installer;
+}
+
+// Copies what the kit's tool needs of the kit (bin, plugins, mkspecs/*.pri,
+// and Qt Core's import library, by which Qt 6 tells that its prefix is the
+// folder above bin) and lays its MinGW beside it: g++.exe and the kit's
+// runtime DLLs.
+QString TestDeployment::layOutKit(const QString &from, const QString &version, const QString &kit,
+                                  const QString &mingw)
+{
+    const QString source = QDir::cleanPath(QFileInfo(from).absoluteFilePath());
+    const QString target = installer->filePath(version + QLatin1Char('/') + kit);
+    const QString mingwBin =
+            installer->filePath(QStringLiteral("Tools/") + mingw + QStringLiteral("/bin"));
+    if (!copyFolder(source + QStringLiteral("/bin"), target + QStringLiteral("/bin"))
+        || !copyFolder(source + QStringLiteral("/plugins"), target + QStringLiteral("/plugins"))
+        || !QDir().mkpath(target + QStringLiteral("/mkspecs"))
+        || !QDir().mkpath(target + QStringLiteral("/lib")) || !QDir().mkpath(mingwBin)
+        || !writeAll(mingwBin + QStringLiteral("/g++.exe"), QByteArray()))
+        return QString();
+    QStringList files;
+    for (const QString &pri :
+         QDir(source + QStringLiteral("/mkspecs")).entryList({ QStringLiteral("*.pri") }))
+        files << QStringLiteral("/mkspecs/") + pri;
+    for (const QString &core :
+         QDir(source + QStringLiteral("/lib")).entryList({ QStringLiteral("libQt?Core.a") }))
+        files << QStringLiteral("/lib/") + core;
+    for (const QString &file : files) {
+        if (!QFile::copy(source + file, target + file))
+            return QString();
+    }
+    for (const QString &dll : mingwRuntime) {
+        if (!QFile::copy(source + QStringLiteral("/bin/") + dll, mingwBin + QLatin1Char('/') + dll))
+            return QString();
+    }
+    return target;
 }
 
 void TestDeployment::init()
@@ -44,6 +138,7 @@ void TestDeployment::init()
     QVERIFY(work->isValid());
     oldCurrent = QDir::currentPath();
     oldPath = qgetenv("PATH");
+    qputenv("PATH", pathWithoutCompiler(oldPath));
     QVERIFY(QDir::setCurrent(work->path()));
 }
 
@@ -57,22 +152,13 @@ void TestDeployment::cleanup()
     verifyNoWarnings();
 }
 
-// Runs the real tool on `program` through the window, configured as a user
-// would: conf/conf.ini names the kit, NO-Runtime unticked.
-void TestDeployment::deploy(const QString &program, QString *pane)
+// Runs the kit's real tool on `program` through the window, configured as a
+// user would: conf/conf.ini names the kit, NO-Runtime unticked, no g++.exe on
+// PATH.
+void TestDeployment::deploy(const QString &kit, const QString &program, QString *pane)
 {
-    // The tool copies the MinGW runtime from beside the g++.exe it finds on
-    // PATH, as in a MinGW installation.
-    const QString mingw = work->filePath(QStringLiteral("mingw/bin"));
-    QDir().mkpath(mingw);
-    writeAll(mingw + QStringLiteral("/g++.exe"), QByteArray());
-    for (const QFileInfo &dll :
-         QDir(kitDir + QStringLiteral("/bin")).entryInfoList({ QStringLiteral("lib*.dll") }, QDir::Files))
-        QFile::copy(dll.filePath(), mingw + QLatin1Char('/') + dll.fileName());
-    qputenv("PATH", QDir::toNativeSeparators(mingw).toLocal8Bit() + ';' + oldPath);
-
     QDir().mkpath(QStringLiteral("conf"));
-    writeAll(QStringLiteral("conf/conf.ini"), "[QTDIR]\nPATH=" + kitDir.toUtf8() + "\n");
+    writeAll(QStringLiteral("conf/conf.ini"), "[QTDIR]\nPATH=" + kit.toUtf8() + "\n");
     QSettings settings(QStringLiteral("./conf/conf.ini"), QSettings::IniFormat);
     MainWindow window;
     window.setQtDir(qtDirFromSettings(settings));
@@ -85,28 +171,16 @@ void TestDeployment::deploy(const QString &program, QString *pane)
     QTest::mouseClick(run, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(run->isEnabled(), 30000);
     *pane = window.findChild<QTextBrowser *>(QStringLiteral("textBrowser"))->toPlainText();
+    QVERIFY2(!pane->contains(QLatin1String("Cannot find GCC")), qPrintable(*pane));
+    // Trevalo's own environment stays as it was.
+    QCOMPARE(qgetenv("PATH"), pathWithoutCompiler(oldPath));
 }
 
-void TestDeployment::programInAnOddFolder_isDeployedAndThenStartsOnItsOwn()
+// The program beside its deployed files, started on the windows platform with
+// nothing of the kit or of MinGW on its DLL path, gets as far as its event
+// loop: it writes `marker` there (a file or a line on standard output).
+void TestDeployment::verifyStartsOnItsOwn(const QString &program, const QString &marker)
 {
-    const QString appDir = work->filePath(QStringLiteral("my app #1 & 50%"));
-    const QString program = appDir + QStringLiteral("/trevalo.exe");
-    QVERIFY(QDir().mkpath(appDir));
-    QVERIFY(QFile::copy(trevalo, program));
-
-    QString pane;
-    deploy(program, &pane);
-    if (QTest::currentTestFailed())
-        return;
-    QVERIFY2(pane.contains(QLatin1String("\nUpdating Qt5Core.dll.\n")), qPrintable(pane));
-    QVERIFY2(pane.endsWith(QLatin1String("\n\nSucessed!")), qPrintable(pane));
-    for (const char *file : { "Qt5Core.dll", "Qt5Gui.dll", "Qt5Widgets.dll", "platforms/qwindows.dll",
-                              "libgcc_s_seh-1.dll", "libstdc++-6.dll", "libwinpthread-1.dll" })
-        QVERIFY2(QFile::exists(appDir + QLatin1Char('/') + QLatin1String(file)), file);
-
-    // Started with nothing of the kit or the MinGW folder on its DLL path, on
-    // the windows platform, the copy gets as far as its event loop: it writes
-    // its default configuration then.
     const QString runDir = work->filePath(QStringLiteral("run"));
     QVERIFY(QDir().mkpath(runDir));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -119,16 +193,72 @@ void TestDeployment::programInAnOddFolder_isDeployedAndThenStartsOnItsOwn()
     deployed.setWorkingDirectory(runDir);
     deployed.start(program, QStringList());
     QVERIFY2(deployed.waitForStarted(), qPrintable(deployed.errorString()));
-    const QString conf = runDir + QStringLiteral("/conf/conf.ini");
+    const QString markerFile = runDir + QLatin1Char('/') + marker;
+    QByteArray output;
     QElapsedTimer clock;
     clock.start();
-    while (!QFile::exists(conf) && deployed.state() == QProcess::Running && clock.elapsed() < 20000)
+    while (!QFile::exists(markerFile) && !output.contains(marker.toUtf8())
+           && deployed.state() == QProcess::Running && clock.elapsed() < 20000) {
         QTest::qWait(50);
+        output += deployed.readAllStandardOutput();
+    }
+    output += deployed.readAllStandardOutput();
     // A copy that cannot start stops at a message box on Windows; end it either way.
-    const bool reachedItsLoop = QFile::exists(conf) && deployed.state() == QProcess::Running;
+    const bool reachedItsLoop = QFile::exists(markerFile) || output.contains(marker.toUtf8());
     deployed.kill();
     deployed.waitForFinished();
-    QVERIFY2(reachedItsLoop, qPrintable(QString::fromLocal8Bit(deployed.readAllStandardError())));
+    QVERIFY2(reachedItsLoop,
+             qPrintable(QString::fromLocal8Bit(output + deployed.readAllStandardError())));
+}
+
+void TestDeployment::programInAnOddFolder_isDeployedAndThenStartsOnItsOwn()
+{
+    const QString appDir = work->filePath(QStringLiteral("my app #1 & 50%"));
+    const QString program = appDir + QStringLiteral("/trevalo.exe");
+    QVERIFY(QDir().mkpath(appDir));
+    QVERIFY(QFile::copy(trevalo, program));
+
+    QString pane;
+    deploy(kit5, program, &pane);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(pane.contains(QLatin1String("\nUpdating Qt5Core.dll.\n")), qPrintable(pane));
+    QVERIFY2(pane.endsWith(QLatin1String("\n\nSucessed!")), qPrintable(pane));
+    for (const char *file : { "Qt5Core.dll", "Qt5Gui.dll", "Qt5Widgets.dll", "platforms/qwindows.dll" })
+        QVERIFY2(QFile::exists(appDir + QLatin1Char('/') + QLatin1String(file)), file);
+    for (const QString &dll : mingwRuntime)
+        QVERIFY2(readAll(appDir + QLatin1Char('/') + dll)
+                         == readAll(kit5 + QStringLiteral("/bin/") + dll),
+                 qPrintable(dll));
+
+    // The copy writes its default configuration once its event loop runs.
+    verifyStartsOnItsOwn(program, QStringLiteral("conf/conf.ini"));
+}
+
+void TestDeployment::qt6Program_isDeployedWithItsRuntimeAndStartsOnItsOwn()
+{
+    if (kit6.isEmpty())
+        QSKIP("No Qt 6 kit for Windows given (TREVALO_QT6_KIT)");
+    const QString appDir = work->filePath(QStringLiteral("qt6 app"));
+    const QString program = appDir + QStringLiteral("/qt6label.exe");
+    QVERIFY(QDir().mkpath(appDir));
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/qt6label.exe"),
+                        program));
+
+    QString pane;
+    deploy(kit6, program, &pane);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(pane.contains(QLatin1String("\nUpdating Qt6Core.dll.\n")), qPrintable(pane));
+    QVERIFY2(pane.endsWith(QLatin1String("\n\nSucessed!")), qPrintable(pane));
+    for (const char *file : { "Qt6Core.dll", "Qt6Gui.dll", "Qt6Widgets.dll", "platforms/qwindows.dll" })
+        QVERIFY2(QFile::exists(appDir + QLatin1Char('/') + QLatin1String(file)), file);
+    for (const QString &dll : mingwRuntime)
+        QVERIFY2(readAll(appDir + QLatin1Char('/') + dll)
+                         == readAll(kit6 + QStringLiteral("/bin/") + dll),
+                 qPrintable(dll));
+
+    verifyStartsOnItsOwn(program, QStringLiteral("Deployed with Qt 6.4.2"));
 }
 
 void TestDeployment::notAWindowsProgram_showsTheToolsErrorAndExitCode()
@@ -137,7 +267,7 @@ void TestDeployment::notAWindowsProgram_showsTheToolsErrorAndExitCode()
     QVERIFY(writeAll(program, "These are notes, not a program.\n"));
 
     QString pane;
-    deploy(program, &pane);
+    deploy(kit5, program, &pane);
     if (QTest::currentTestFailed())
         return;
     QVERIFY2(pane.contains(QLatin1String("Unable to find dependent libraries of ")), qPrintable(pane));

@@ -13,7 +13,6 @@ namespace {
 const char successTail[] = "\n\n\n\n\n\n\n\n\nSucessed!";
 const char defaultDir[] = "C:/Qt/Qt5.12.0/5.12.0/msvc2015_64";
 const char toolSuffix[] = "/bin/windeployqt.exe";
-const char theApp[] = "/tmp/app.exe";
 
 const QByteArrayList toolVariables = { "STANDIN_STDOUT",       "STANDIN_STDOUT_FILE",
                                        "STANDIN_STDERR",       "STANDIN_FLOOD_STDOUT",
@@ -91,6 +90,8 @@ private:
     }
     QString pane() const { return widget<QTextBrowser>("textBrowser")->toPlainText(); }
     QString shownToolPath() const { return widget<QPushButton>("reserve_temp")->toolTip(); }
+    // The program each case deploys: a run needs one that exists.
+    QString theApp() const { return scratch->filePath(QStringLiteral("app.exe")); }
     void openWindow();
     void untickAllBut(const char *kept);
     void clickRunAndWait();
@@ -117,6 +118,7 @@ void TestHostileInputs::init()
     QVERIFY(QDir::setCurrent(scratch->path()));
     kit = new FakeQtKit;
     QVERIFY(kit->isValid());
+    QVERIFY(writeAll(theApp(), QByteArray()));
 }
 
 void TestHostileInputs::cleanup()
@@ -290,7 +292,7 @@ void TestHostileInputs::configuration_isReadAndNeverRewritten()
         QSettings settings(confPath, QSettings::IniFormat);
         window->setQtDir(qtDirFromSettings(settings));
         untickAllBut(nullptr);
-        window->chooseApplication(QLatin1String(theApp));
+        window->chooseApplication(theApp());
         clickRunAndWait();
     }
 
@@ -369,12 +371,12 @@ void TestHostileInputs::qtdirEnvironment_namesTheTool()
     openWindow();
     QCOMPARE(window->toolPath(), expectedTool);
     untickAllBut(nullptr);
-    window->chooseApplication(QLatin1String(theApp));
+    window->chooseApplication(theApp());
     clickRunAndWait();
 
     QCOMPARE(shownToolPath(), QDir::toNativeSeparators(expectedTool));
     if (starts) {
-        QCOMPARE(pane(), QLatin1String(theApp) + QLatin1Char('\n') + QLatin1String(successTail));
+        QCOMPARE(pane(), theApp() + QLatin1Char('\n') + QLatin1String(successTail));
     } else {
         const QString start = QStringLiteral("Failed! Cannot start ")
                 + QDir::toNativeSeparators(expectedTool) + ": ";
@@ -409,8 +411,8 @@ void TestHostileInputs::paths_reachTheToolAsOneArgumentEach_data()
             << QString::fromUtf8("/src/\xd0\xb4\xd0\xb0\xd0\xbd\xd0\xbd\xd1\x8b\xd0\xb5");
     QTest::newRow("a leading -") << "-release.exe"
                                  << "--no-webkit2";
-    QTest::newRow("very long") << QStringLiteral("/tmp/") + QString(3000, QLatin1Char('a'))
-                    + QStringLiteral("/x.exe")
+    QTest::newRow("very long") << QStringLiteral("/tmp/")
+                    + QString(200, QLatin1Char('a')).append('/').repeated(15) + QStringLiteral("x.exe")
                                << QStringLiteral("/src/") + QString(3000, QLatin1Char('q'));
 }
 
@@ -418,6 +420,16 @@ void TestHostileInputs::paths_reachTheToolAsOneArgumentEach()
 {
     QFETCH(QString, appPath);
     QFETCH(QString, qmlDir);
+
+    // A real program in the case's own folder; "/tmp" stands for it.
+    if (appPath.startsWith(QLatin1String("/tmp/")))
+        appPath.replace(0, 4, scratch->path());
+    // Windows allows no '"' in a file name, so no such program can be chosen
+    // there: the program's quotes become apostrophes, the QML folder's stay.
+    if (QSysInfo::productType() == QLatin1String("windows"))
+        appPath.replace(QLatin1Char('"'), QLatin1Char('\''));
+    QVERIFY2(QDir().mkpath(QFileInfo(appPath).path()) && writeAll(appPath, QByteArray()),
+             qPrintable(appPath));
 
     openWindow();
     window->setQtDir(kit->qtDir());
@@ -439,7 +451,7 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks_data()
     QTest::addColumn<QByteArray>("output"); // exact bytes for standard output, if any
     QTest::addColumn<QString>("expectedPane"); // for "Cannot start", its start
 
-    const QString app = QLatin1String(theApp) + QLatin1Char('\n');
+    const QString app = QStringLiteral("%APP%\n"); // the echoed program
     const QString failed = QStringLiteral("\n\n\n\n\n\n\n\n\nFailed! ");
     const QString cannotStart = QStringLiteral("\n\n\n\n\n\n\n\nFailed! Cannot start ");
 
@@ -490,6 +502,7 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
     QFETCH(Environment, tool);
     QFETCH(QByteArray, output);
     QFETCH(QString, expectedPane);
+    expectedPane.replace(QLatin1String("%APP%"), theApp());
 
     const QString toolPath = kit->toolPath();
     const QString stash = scratch->filePath(QStringLiteral("standin"));
@@ -517,7 +530,7 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
     if (tool.contains("STANDIN_SLEEP_MS"))
         window->setRunTimeLimit(2000);
     untickAllBut(nullptr);
-    window->chooseApplication(QLatin1String(theApp));
+    window->chooseApplication(theApp());
     // Every run that ends enables it again.
     widget<QPushButton>("OpenDir")->setEnabled(false);
     clickRunAndWait();
@@ -538,7 +551,7 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
     }
 
     // Nothing of the choice is lost, and the mended tool runs at once.
-    QCOMPARE(widget<QLineEdit>("AppPath")->text(), QDir::toNativeSeparators(QStringLiteral("/tmp")));
+    QCOMPARE(widget<QLineEdit>("AppPath")->text(), QDir::toNativeSeparators(scratch->path()));
     for (const QByteArray &name : toolVariables)
         qunsetenv(name.constData());
     if (!replacement.isEmpty()) {
@@ -547,7 +560,7 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks()
         QVERIFY(QFile::copy(stash, toolPath));
     }
     clickRunAndWait();
-    QCOMPARE(pane(), QLatin1String(theApp) + QLatin1Char('\n') + QLatin1String(successTail));
+    QCOMPARE(pane(), theApp() + QLatin1Char('\n') + QLatin1String(successTail));
     QCOMPARE(lineColor(document->firstBlock()), QColor());
     QCOMPARE(lineColor(document->lastBlock()), QColor());
 }
@@ -562,7 +575,7 @@ void TestHostileInputs::fiftyMegabytesOfOutput_showTheirEnd()
     openWindow();
     window->setQtDir(kit->qtDir());
     untickAllBut(nullptr);
-    window->chooseApplication(QLatin1String(theApp));
+    window->chooseApplication(theApp());
     clickRunAndWait();
 
     const QString shown = pane();
@@ -570,7 +583,7 @@ void TestHostileInputs::fiftyMegabytesOfOutput_showTheirEnd()
     QVERIFY2(firstLine.startsWith(QLatin1String("[... the first ")), qPrintable(firstLine));
     QVERIFY(firstLine.endsWith(QLatin1String(" characters of this output are not shown ...]")));
     const int hidden = firstLine.section(QLatin1Char(' '), 3, 3).toInt();
-    const int echoed = int(qstrlen(theApp)) + 1;
+    const int echoed = theApp().size() + 1;
     const int kept = echoed + size - hidden;
     QVERIFY(kept <= limit);
     QVERIFY(kept > limit - 100); // cut at the line break nearest the limit

@@ -21,7 +21,27 @@ QString absolute(const char *path)
     return QDir::rootPath() + QString::fromUtf8(path).mid(1);
 }
 
-const QString theApp = absolute("/tmp/a.exe");
+// A program file at `path` inside a folder of this test run: a run starts the
+// tool only for a program that exists (any bytes: the tool judges the rest).
+QString laidDown(const char *path)
+{
+    static QTemporaryDir programs;
+    const QString file = programs.path() + QLatin1String(path);
+    if (!QFile::exists(file) && !(QDir().mkpath(QFileInfo(file).path()) && writeAll(file, QByteArray())))
+        qWarning("Cannot lay down %s", qPrintable(file));
+    return file;
+}
+
+QString theApp()
+{
+    return laidDown("/a.exe");
+}
+
+// A Windows program or DLL the build makes with MinGW (tests/fixtures.cmake).
+QString fixture(const char *name)
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/fixtures/") + QLatin1String(name);
+}
 
 // Runs `handle` on the next modal dialog once the caller's code has opened it.
 void whenModalOpens(std::function<void(QWidget *)> handle)
@@ -112,6 +132,10 @@ private slots:
     void qmlField_typedKeyByKeyReachesTheTool();
     void run_passesTheTickedOptions_data();
     void run_passesTheTickedOptions();
+    void run_refusesAProgramThatDoesNotFit_data();
+    void run_refusesAProgramThatDoesNotFit();
+    void run_withAMinGWKitFromQtsInstaller_data();
+    void run_withAMinGWKitFromQtsInstaller();
     void run_showsOutputVerbatim_data();
     void run_showsOutputVerbatim();
     void run_showsTheEndOfAHugeReport_data();
@@ -159,7 +183,7 @@ void TestMainWindow::init()
 {
     for (const char *name :
          { "STANDIN_STDOUT", "STANDIN_STDOUT_FILE", "STANDIN_STDERR", "STANDIN_EXIT_CODE",
-           "STANDIN_CRASH", "STANDIN_SLEEP_MS", "STANDIN_HEARTBEAT_FILE" })
+           "STANDIN_ECHO_PATH", "STANDIN_CRASH", "STANDIN_SLEEP_MS", "STANDIN_HEARTBEAT_FILE" })
         qunsetenv(name);
     kit = new FakeQtKit;
     QVERIFY(kit->isValid());
@@ -312,7 +336,7 @@ void TestMainWindow::fileDialogs_openInTheFoldersInUse()
 
 void TestMainWindow::qmlField_typedKeyByKeyReachesTheTool()
 {
-    const QString app = absolute("/tmp/x/y.exe");
+    const QString app = laidDown("/x/y.exe");
     chooseExecutable(app);
     auto *field = widget<QLineEdit>("qmldir");
     QTest::keyClicks(field, QStringLiteral("C:/q"));
@@ -334,7 +358,7 @@ void TestMainWindow::run_passesTheTickedOptions_data()
     QTest::addColumn<QString>("qmlDir");
     QTest::addColumn<QStringList>("expectedArguments");
 
-    const QString app = absolute("/tmp/build/demo.exe");
+    const QString app = laidDown("/build/demo.exe");
     QTest::newRow("every option, in the tool's order") << QStringList() << "/src/qml"
                                                        << QStringList { app,
                                                                         "--qmldir",
@@ -382,6 +406,114 @@ void TestMainWindow::run_passesTheTickedOptions()
     QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
 }
 
+void TestMainWindow::run_refusesAProgramThatDoesNotFit_data()
+{
+    QTest::addColumn<QString>("program"); // a fixture; null: the dialog cancelled; "removed"
+    QTest::addColumn<QString>("reason"); // in the red line
+
+    QTest::newRow("no program chosen") << QString() << "No program chosen: choose the program to deploy";
+    QTest::newRow("the chosen program was removed")
+            << "removed"
+            << "no longer exists: choose the program to deploy again.";
+    QTest::newRow("a Qt 6 program with a Qt 5 kit") << "qt6.exe"
+                                                    << "qt6.exe is a Qt 6 program, but the kit ";
+}
+
+void TestMainWindow::run_refusesAProgramThatDoesNotFit()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, reason);
+    QVERIFY(QFile::copy(fixture("core64.dll"), kit->qtDir() + QStringLiteral("/bin/Qt5Core.dll")));
+    const QString removed = laidDown("/removed/a.exe");
+    if (program.isNull()) {
+        cancelFileDialog();
+        QTest::mouseClick(widget<QToolButton>("toolButton"), Qt::LeftButton);
+    } else if (program == QLatin1String("removed")) {
+        chooseExecutable(removed);
+        QVERIFY(QFile::remove(removed));
+    } else {
+        const QString copy = QFileInfo(theApp()).path() + QLatin1Char('/') + program;
+        QVERIFY(QFile::exists(copy) || QFile::copy(fixture(qPrintable(program)), copy));
+        chooseExecutable(copy);
+    }
+    qputenv("STANDIN_STDOUT", "the tool ran\n");
+
+    clickRunAndWait();
+    const QString shown = pane();
+    QVERIFY2(shown.startsWith(QStringLiteral("\n\n\n\n\n\n\n\nFailed! ")), qPrintable(shown));
+    QVERIFY2(shown.contains(reason), qPrintable(shown));
+    QVERIFY(!shown.contains(QLatin1String("the tool ran")));
+    QCOMPARE(closingLineColor(), failureRed);
+}
+
+void TestMainWindow::run_withAMinGWKitFromQtsInstaller_data()
+{
+    QTest::addColumn<QString>("core");
+    QTest::addColumn<bool>("noRuntime");
+    QTest::addColumn<QStringList>("options"); // passed after the program
+    QTest::addColumn<bool>("mingwOnPath");
+    QTest::addColumn<bool>("note");
+
+    QTest::newRow("Qt 5, runtime deployed: the tool finds the kit's MinGW on its PATH")
+            << "Qt5Core.dll" << false << QStringList { "--no-webkit2", "--release" } << true << false;
+    QTest::newRow("Qt 6, runtime deployed: no --no-webkit2, which Qt 6's tool lacks")
+            << "Qt6Core.dll" << false << QStringList { "--release" } << true << false;
+    QTest::newRow("Qt 6, NO-Runtime: a note above the success line names what was left out")
+            << "Qt6Core.dll" << true << QStringList { "--release", "--no-compiler-runtime" }
+            << false << true;
+}
+
+void TestMainWindow::run_withAMinGWKitFromQtsInstaller()
+{
+    QFETCH(QString, core);
+    QFETCH(bool, noRuntime);
+    QFETCH(QStringList, options);
+    QFETCH(bool, mingwOnPath);
+    QFETCH(bool, note);
+
+    // <root>/<version>/<kit> and <root>/Tools/<mingw>/bin, with the runtime
+    // DLLs of both byte for byte the same.
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString kitBin = root.filePath(QStringLiteral("6.4.2/mingw_64/bin"));
+    const QString mingwBin = root.filePath(QStringLiteral("Tools/mingw1120_64/bin"));
+    QVERIFY(QDir().mkpath(kitBin) && QDir().mkpath(mingwBin));
+    QVERIFY(QFile::copy(kit->toolPath(), kitBin + QStringLiteral("/windeployqt.exe")));
+    QVERIFY(QFile::copy(fixture("core64.dll"), kitBin + QLatin1Char('/') + core));
+    QVERIFY(writeAll(mingwBin + QStringLiteral("/g++.exe"), QByteArray()));
+    const QStringList runtime = { "libgcc_s_seh-1.dll", "libstdc++-6.dll", "libwinpthread-1.dll" };
+    for (const QString &dll : runtime) {
+        QVERIFY(writeAll(kitBin + QLatin1Char('/') + dll, dll.toLatin1().repeated(100)));
+        QVERIFY(writeAll(mingwBin + QLatin1Char('/') + dll, dll.toLatin1().repeated(100)));
+    }
+    window->setQtDir(root.filePath(QStringLiteral("6.4.2/mingw_64")));
+    const QString app = laidDown("/build/demo.exe");
+    chooseExecutable(app);
+    widget<QCheckBox>("CB_QML")->setChecked(false);
+    widget<QCheckBox>("CB_3D")->setChecked(false);
+    widget<QCheckBox>("CB_Runtime")->setChecked(noRuntime);
+    qputenv("STANDIN_ECHO_PATH", "1");
+    const QByteArray ownPath = qgetenv("PATH");
+
+    clickRunAndWait();
+    qunsetenv("STANDIN_ECHO_PATH");
+    QString path = QString::fromLocal8Bit(ownPath);
+    if (mingwOnPath)
+        path = QDir::toNativeSeparators(mingwBin) + QDir::listSeparator() + path;
+    QString tail = QLatin1String(successTail);
+    if (note)
+        tail.replace(
+                QLatin1String("Sucessed!"),
+                QStringLiteral("Note: NO-Runtime left out the MinGW runtime (libgcc_s_seh-1.dll, "
+                               "libstdc++-6.dll, libwinpthread-1.dll): demo.exe needs these DLLs "
+                               "wherever it runs. Untick NO-Runtime to deploy them.\nSucessed!"));
+    QCOMPARE(pane(),
+             (QStringList { app } + options).join(QLatin1Char('\n')) + QStringLiteral("\nPATH=")
+                     + path + QLatin1Char('\n') + tail);
+    // Only the tool's environment changed.
+    QCOMPARE(qgetenv("PATH"), ownPath);
+}
+
 void TestMainWindow::run_showsOutputVerbatim_data()
 {
     QTest::addColumn<QByteArray>("standardOutput");
@@ -392,14 +524,17 @@ void TestMainWindow::run_showsOutputVerbatim_data()
     QTest::newRow("markup on standard output is shown as typed")
             << QByteArray("<b>Updating</b> <i>Qt5Core.dll</i>\n<h1>&amp;</h1>\n") << QByteArray()
             << QByteArray("0")
-            << QStringLiteral("\n<b>Updating</b> <i>Qt5Core.dll</i>\n<h1>&amp;</h1>\n") + successTail;
+            << theApp() + QStringLiteral("\n<b>Updating</b> <i>Qt5Core.dll</i>\n<h1>&amp;</h1>\n")
+                    + successTail;
     QTest::newRow("warnings of a successful run are shown above the success line")
             << QByteArray("done\n")
             << QByteArray("Warning: Cannot find GCC installation directory. g++.exe must be in "
                           "the path.\n")
             << QByteArray("0")
-            << QStringLiteral("\ndone\n\nWarning: Cannot find GCC installation directory. g++.exe "
-                              "must be in the path.\n")
+            << theApp()
+                    + QStringLiteral(
+                            "\ndone\n\nWarning: Cannot find GCC installation directory. g++.exe "
+                            "must be in the path.\n")
                     + successTail;
 }
 
@@ -410,9 +545,7 @@ void TestMainWindow::run_showsOutputVerbatim()
     QFETCH(QByteArray, exitCode);
     for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
-    // No application chosen: the tool gets one empty argument, which it echoes
-    // as an empty line; the pane starts with the tool's own text then.
-    widget<QPushButton>("Run")->setEnabled(true);
+    chooseExecutable(theApp());
     qputenv("STANDIN_STDOUT", standardOutput);
     qputenv("STANDIN_STDERR", standardError);
     qputenv("STANDIN_EXIT_CODE", exitCode);
@@ -427,7 +560,7 @@ void TestMainWindow::run_showsTheEndOfAHugeReport_data()
     QTest::addColumn<QString>("expectedPane");
 
     const int limit = 1024 * 1024;
-    const QString echo = theApp + QLatin1Char('\n');
+    const QString echo = theApp() + QLatin1Char('\n');
 
     // 32-character lines: the last 32768 of them fill the pane's megabyte.
     QByteArray lines;
@@ -446,7 +579,7 @@ void TestMainWindow::run_showsTheEndOfAHugeReport_data()
 
     // The echoed path, whole 32-character lines and one more fill the megabyte exactly.
     const QByteArray fits =
-            lines.left(32767 * 32) + QByteArray(limit - 32767 * 32 - echo.size() - 1, 'x') + '\n';
+            lines.left(32760 * 32) + QByteArray(limit - 32760 * 32 - echo.size() - 1, 'x') + '\n';
     QTest::newRow("a report of exactly a megabyte is shown whole")
             << fits << echo + QString::fromLatin1(fits) + successTail;
 
@@ -480,7 +613,7 @@ void TestMainWindow::run_showsTheEndOfAHugeReport()
     qputenv("STANDIN_STDOUT_FILE", QFile::encodeName(file.fileName()));
     for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
-    chooseExecutable(theApp);
+    chooseExecutable(theApp());
 
     clickRunAndWait();
     qunsetenv("STANDIN_STDOUT_FILE");
@@ -490,7 +623,7 @@ void TestMainWindow::run_showsTheEndOfAHugeReport()
 
 void TestMainWindow::run_replacesAStaleReportWhenTheToolIsMissing()
 {
-    chooseExecutable(theApp);
+    chooseExecutable(theApp());
     clickRunAndWait();
     QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
 
@@ -517,7 +650,7 @@ void TestMainWindow::run_dropsInputMadeWhileTheToolRuns()
     const QString heartbeat = scratch.filePath(QStringLiteral("heartbeat"));
     qputenv("STANDIN_HEARTBEAT_FILE", QFile::encodeName(heartbeat));
     qputenv("STANDIN_SLEEP_MS", "3000");
-    chooseExecutable(theApp);
+    chooseExecutable(theApp());
     auto *field = widget<QLineEdit>("qmldir");
     auto *clear = widget<QPushButton>("Btn_clear");
 
@@ -564,7 +697,7 @@ void TestMainWindow::run_dropsInputMadeWhileTheToolRuns()
 
 void TestMainWindow::keyboard_enterClicksAndARunKeepsTheFocus()
 {
-    chooseExecutable(theApp);
+    chooseExecutable(theApp());
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
     auto *run = widget<QPushButton>("Run");
@@ -588,13 +721,13 @@ void TestMainWindow::appendedLines_matchQTextEditAppend()
     // blank lines it leaves must still be exactly those QTextEdit::append
     // leaves after the same output.
     QTextBrowser reference;
-    reference.setPlainText(absolute("/a") + QStringLiteral("\nb\n"));
+    reference.setPlainText(laidDown("/a") + QStringLiteral("\nb\n"));
     for (int i = 0; i < 4; ++i)
         reference.append(QStringLiteral("\n"));
     reference.append(QStringLiteral("Sucessed!"));
 
     qputenv("STANDIN_STDOUT", "b\n");
-    chooseExecutable(absolute("/a"));
+    chooseExecutable(laidDown("/a"));
     for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(false);
     clickRunAndWait();
@@ -608,7 +741,7 @@ void TestMainWindow::run_scrollsThePaneToTheEnd()
         lines += "Updating Qt5Core.dll and a long tail that wraps in the narrow pane "
                 + QByteArray::number(i) + '\n';
     qputenv("STANDIN_STDOUT", lines);
-    chooseExecutable(theApp);
+    chooseExecutable(theApp());
     clickRunAndWait();
     // Room for the pane to narrow later, down to its least width.
     window->resize(window->minimumSizeHint().width() + 400, window->height());
@@ -653,7 +786,7 @@ void TestMainWindow::window_keepsItsDesignedSize()
     auto *browser = widget<QTextBrowser>("textBrowser");
     const int paneWidth = browser->width();
 
-    chooseExecutable(theApp);
+    chooseExecutable(theApp());
     clickRunAndWait();
     QCoreApplication::processEvents();
     QCOMPARE(window->size(), QSize(838, 659));
@@ -749,7 +882,7 @@ void TestMainWindow::drop_choosesOneProgramOnly()
 
 void TestMainWindow::clearButton_emptiesThePane()
 {
-    chooseExecutable(theApp);
+    chooseExecutable(theApp());
     clickRunAndWait();
     QVERIFY(!pane().isEmpty());
     QTest::mouseClick(widget<QPushButton>("Btn_clear"), Qt::LeftButton);
@@ -778,7 +911,7 @@ void TestMainWindow::processFinishedWithNonZero_logsAndKeepsRunDisabled()
 {
     // As a run leaves them: Run disabled by its click, OpenDir as the user
     // may find it; a completed run would enable both.
-    chooseExecutable(theApp);
+    chooseExecutable(theApp());
     QVERIFY(widget<QPushButton>("Run")->isEnabled());
     widget<QPushButton>("Run")->setEnabled(false);
     widget<QPushButton>("OpenDir")->setEnabled(false);
@@ -911,7 +1044,7 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
         QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("conf"))));
 
     // The next run starts the kit in use; a missing tool says where to choose one.
-    chooseExecutable(theApp);
+    chooseExecutable(theApp());
     clickRunAndWait();
     if (isKit) {
         QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));

@@ -36,6 +36,11 @@ void MyProcess::setCommand(const QString &program, const QStringList &arguments)
     this->arguments = arguments;
 }
 
+void MyProcess::setEnvironment(const QProcessEnvironment &environment)
+{
+    this->environment = environment;
+}
+
 RunOutcome MyProcess::outcome() const
 {
     return lastOutcome;
@@ -76,6 +81,8 @@ void MyProcess::startProcess()
 void MyProcess::run()
 {
     lastOutcome = RunOutcome();
+    process->setProcessEnvironment(environment.isEmpty() ? QProcessEnvironment::systemEnvironment()
+                                                         : environment);
     process->start(program, arguments, QIODevice::ReadWrite);
 
     if (process->waitForFinished(limit)) {

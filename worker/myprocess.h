@@ -20,6 +20,9 @@ public:
     ~MyProcess() override;
 
     void setCommand(const QString &program, const QStringList &arguments);
+    // The environment of the next runs' tool; an empty one (the default)
+    // leaves it Trevalo's own.
+    void setEnvironment(const QProcessEnvironment &environment);
 
     // How the last run ended; valid once startProcess() has returned.
     RunOutcome outcome() const;
@@ -50,6 +53,7 @@ private:
     QString lastOutput;
     QString program;
     QStringList arguments;
+    QProcessEnvironment environment;
     RunOutcome lastOutcome;
     int limit = 30000;
 };

@@ -3,6 +3,8 @@
 // It writes each argument it received on its own line to standard output, then
 // does what these environment variables ask, in this order:
 //
+//   STANDIN_ECHO_PATH       if set and not empty, write "PATH=" and the tool's own PATH
+//                           on a line, so a test sees the environment it was started in
 //   STANDIN_STDOUT          text to write to standard output
 //   STANDIN_STDOUT_FILE     a file whose bytes are copied unchanged to standard output
 //                           (for exact bytes: invalid UTF-8, zero bytes, non-ASCII)
@@ -133,6 +135,8 @@ int main(int argc, char *argv[])
     for (const std::string &argument : utf8Arguments(argc, argv))
         put(stdout, argument + '\n');
 
+    if (!variable("STANDIN_ECHO_PATH").empty())
+        put(stdout, "PATH=" + variable("PATH") + '\n');
     put(stdout, variable("STANDIN_STDOUT"));
     if (!variable("STANDIN_STDOUT_FILE").empty())
         copyFile(variable("STANDIN_STDOUT_FILE"), stdout);

@@ -1,0 +1,120 @@
+#include "qtkit.h"
+
+#include "peimage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// The DLLs MinGW programs need at run time: the GCC support library (SEH on
+// 64-bit, DWARF or SJLJ on 32-bit), the C++ library and the threads library.
+const QStringList runtimePatterns = { QStringLiteral("libgcc_s_*.dll"),
+                                      QStringLiteral("libstdc++-6.dll"),
+                                      QStringLiteral("libwinpthread-1.dll") };
+
+const QString compiler = QStringLiteral("g++.exe");
+
+bool sameBytes(const QString &a, const QString &b)
+{
+    QFile one(a);
+    QFile other(b);
+    if (!one.open(QIODevice::ReadOnly) || !other.open(QIODevice::ReadOnly) || one.size() != other.size())
+        return false;
+    while (!one.atEnd()) {
+        const QByteArray chunk = one.read(1 << 16);
+        if (chunk.isEmpty() || chunk != other.read(chunk.size()))
+            return false;
+    }
+    return true;
+}
+
+bool compilerOnPath(const QString &path)
+{
+    const QStringList folders = path.split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    for (const QString &folder : folders) {
+        if (QFileInfo(QDir(folder).filePath(compiler)).isFile())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QtKit::QtKit(const QString &dir) : folder(dir)
+{
+    const QDir bin(dir + QStringLiteral("/bin"));
+    for (int candidate : { 6, 5 }) {
+        const QString core = bin.filePath(QStringLiteral("Qt%1Core.dll").arg(candidate));
+        if (QFileInfo(core).isFile()) {
+            major = candidate;
+            coreBits = readPeImage(core).bits;
+            break;
+        }
+    }
+    runtime = bin.entryList(runtimePatterns, QDir::Files, QDir::Name);
+}
+
+QString QtKit::dir() const
+{
+    return folder;
+}
+
+int QtKit::majorVersion() const
+{
+    return major;
+}
+
+int QtKit::bits() const
+{
+    return coreBits;
+}
+
+QStringList QtKit::runtimeDlls() const
+{
+    return runtime;
+}
+
+bool QtKit::isMinGW() const
+{
+    return !runtime.isEmpty();
+}
+
+QString QtKit::findMinGWBin() const
+{
+    if (runtime.isEmpty())
+        return QString();
+    const QDir tools(QDir::cleanPath(folder + QStringLiteral("/../../Tools")));
+    const QStringList mingws = tools.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &mingw : mingws) {
+        const QDir bin(tools.filePath(mingw + QStringLiteral("/bin")));
+        if (!QFileInfo(bin.filePath(compiler)).isFile())
+            continue;
+        bool same = true;
+        for (const QString &dll : runtime) {
+            if (!sameBytes(folder + QStringLiteral("/bin/") + dll, bin.filePath(dll))) {
+                same = false;
+                break;
+            }
+        }
+        if (same)
+            return bin.path();
+    }
+    return QString();
+}
+
+QProcessEnvironment toolEnvironment(const QtKit &kit, const QProcessEnvironment &environment)
+{
+    const QString path = environment.value(QStringLiteral("PATH"));
+    if (!kit.isMinGW() || compilerOnPath(path))
+        return QProcessEnvironment();
+    const QString mingw = kit.findMinGWBin();
+    if (mingw.isEmpty())
+        return QProcessEnvironment();
+    QProcessEnvironment result = environment;
+    result.insert(QStringLiteral("PATH"),
+                  QDir::toNativeSeparators(mingw)
+                          + (path.isEmpty() ? QString() : QDir::listSeparator() + path));
+    return result;
+}

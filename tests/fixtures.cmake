@@ -1,0 +1,58 @@
+# Windows programs and DLLs with chosen imports, made with MinGW's own tools,
+# in the Linux build as in the Windows one: for each imported DLL dlltool turns
+# a .def file into an import library, and the program calls one function of
+# each, so that the linker keeps the import.
+#
+#   trevalo_pe_fixture(<file> <32|64> [<imported dll>...])
+#
+# A <file> ending in .dll is made as a DLL. Fixtures land in the folder
+# "fixtures" beside the test programs; the target trevalo_fixtures makes them.
+find_program(TREVALO_MINGW64_GCC x86_64-w64-mingw32-gcc REQUIRED)
+find_program(TREVALO_MINGW64_DLLTOOL x86_64-w64-mingw32-dlltool REQUIRED)
+find_program(TREVALO_MINGW32_GCC i686-w64-mingw32-gcc REQUIRED)
+find_program(TREVALO_MINGW32_DLLTOOL i686-w64-mingw32-dlltool REQUIRED)
+
+set(TREVALO_FIXTURES_DIR ${CMAKE_CURRENT_BINARY_DIR}/fixtures)
+add_custom_target(trevalo_fixtures ALL)
+
+function(trevalo_pe_fixture file bits)
+    set(work ${CMAKE_CURRENT_BINARY_DIR}/fixture-sources/${file})
+    if(bits EQUAL 32)
+        set(gcc ${TREVALO_MINGW32_GCC})
+        # 32-bit C names carry a leading underscore that the DLL's exports lack.
+        set(dlltool ${TREVALO_MINGW32_DLLTOOL} --add-underscore)
+    else()
+        set(gcc ${TREVALO_MINGW64_GCC})
+        set(dlltool ${TREVALO_MINGW64_DLLTOOL})
+    endif()
+
+    set(declarations "")
+    set(calls "0")
+    set(libraries "")
+    set(commands "")
+    foreach(dll IN LISTS ARGN)
+        string(MAKE_C_IDENTIFIER "${dll}" function)
+        file(WRITE ${work}/${function}.def "LIBRARY ${dll}\nEXPORTS\n    ${function}\n")
+        list(APPEND commands COMMAND ${dlltool} -d ${work}/${function}.def -l ${work}/lib${function}.a)
+        list(APPEND libraries ${work}/lib${function}.a)
+        string(APPEND declarations "extern int ${function}(void);\n")
+        string(APPEND calls " + ${function}()")
+    endforeach()
+    if(file MATCHES "\\.dll$")
+        file(WRITE ${work}/source.c "${declarations}__declspec(dllexport) int fixture(void) { return ${calls}; }\n")
+        set(shared -shared)
+    else()
+        file(WRITE ${work}/source.c "${declarations}int main(void) { return ${calls}; }\n")
+        set(shared "")
+    endif()
+
+    add_custom_command(OUTPUT ${TREVALO_FIXTURES_DIR}/${file}
+        ${commands}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${TREVALO_FIXTURES_DIR}
+        COMMAND ${gcc} ${shared} -s -o ${TREVALO_FIXTURES_DIR}/${file} ${work}/source.c ${libraries}
+        DEPENDS ${CMAKE_CURRENT_LIST_FILE}
+        VERBATIM)
+    string(MAKE_C_IDENTIFIER "fixture_${file}" target)
+    add_custom_target(${target} DEPENDS ${TREVALO_FIXTURES_DIR}/${file})
+    add_dependencies(trevalo_fixtures ${target})
+endfunction()

@@ -1,0 +1,435 @@
+#include "kit/peimage.h"
+#include "kit/programcheck.h"
+#include "kit/qtkit.h"
+#include "testkit.h"
+
+#include <QtTest>
+
+namespace {
+
+// Windows programs and DLLs that the build makes with MinGW (tests/fixtures.cmake).
+QString fixture(const QString &name)
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/fixtures/") + name;
+}
+
+const QStringList mingwRuntime = { QStringLiteral("libgcc_s_seh-1.dll"),
+                                   QStringLiteral("libstdc++-6.dll"),
+                                   QStringLiteral("libwinpthread-1.dll") };
+
+// A runtime DLL's stand-in: its name and a variant make the bytes.
+QByteArray runtimeBytes(const QString &dll, char variant = 'a')
+{
+    return dll.toLatin1().repeated(200) + variant;
+}
+
+// Lays out a kit folder: bin/<core> copied from a fixture (or written as
+// text when `coreFixture` is not one), plus the given runtime DLLs.
+bool layOutKit(const QString &kitDir, const QString &core, const QString &coreFixture,
+               const QStringList &runtime)
+{
+    const QString bin = kitDir + QStringLiteral("/bin/");
+    if (!QDir().mkpath(bin))
+        return false;
+    if (!core.isEmpty()) {
+        const bool copied = QFile::exists(fixture(coreFixture))
+                ? QFile::copy(fixture(coreFixture), bin + core)
+                : writeAll(bin + core, coreFixture.toLatin1());
+        if (!copied)
+            return false;
+    }
+    for (const QString &dll : runtime) {
+        if (!writeAll(bin + dll, runtimeBytes(dll)))
+            return false;
+    }
+    return true;
+}
+
+// A MinGW folder laid out as Qt's installer does, under <root>/Tools.
+bool layOutMinGW(const QString &bin, bool withCompiler, const QStringList &runtime, char variant)
+{
+    if (!QDir().mkpath(bin)
+        || (withCompiler && !writeAll(bin + QStringLiteral("/g++.exe"), QByteArray())))
+        return false;
+    for (const QString &dll : runtime) {
+        if (!writeAll(bin + QLatin1Char('/') + dll, runtimeBytes(dll, variant)))
+            return false;
+    }
+    return true;
+}
+
+quint32 u32At(const QByteArray &bytes, int at)
+{
+    return qFromLittleEndian<quint32>(reinterpret_cast<const uchar *>(bytes.constData() + at));
+}
+
+void putU32(QByteArray &bytes, int at, quint32 value)
+{
+    qToLittleEndian(value, reinterpret_cast<uchar *>(bytes.data() + at));
+}
+
+// Where a PE32+ file's import directory entry lies.
+int importDirectoryAt(const QByteArray &image)
+{
+    return int(u32At(image, 0x3c)) + 24 + 120;
+}
+
+} // namespace
+
+class TestKit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { catchWarnings(); }
+    void init();
+    void cleanup();
+
+    void peImage_data();
+    void peImage();
+    void peImage_survivesDamagedAndHostileFiles();
+    void kitFolder_data();
+    void kitFolder();
+    void mingwOfTheKit_data();
+    void mingwOfTheKit();
+    void programAgainstKit_data();
+    void programAgainstKit();
+
+private:
+    QTemporaryDir *scratch = nullptr;
+};
+
+void TestKit::init()
+{
+    scratch = new QTemporaryDir;
+    QVERIFY(scratch->isValid());
+}
+
+void TestKit::cleanup()
+{
+    removeWhenFree(scratch->path());
+    delete scratch;
+    scratch = nullptr;
+    verifyNoWarnings();
+}
+
+void TestKit::peImage_data()
+{
+    QTest::addColumn<QString>("file"); // a fixture, or text written to a file
+    QTest::addColumn<int>("bits");
+    // Every import but those of MinGW's C start-up code, in the file's order.
+    QTest::addColumn<QStringList>("imports");
+
+    QTest::newRow("a 64-bit Qt 5 program")
+            << "qt5.exe" << 64 << QStringList { "Qt5Core.dll", "Qt5Widgets.dll" };
+    QTest::newRow("a 64-bit Qt 5 debug program")
+            << "qt5-debug.exe" << 64 << QStringList { "Qt5Cored.dll", "Qt5Widgetsd.dll" };
+    QTest::newRow("a 32-bit Qt 5 program")
+            << "qt5-32bit.exe" << 32 << QStringList { "Qt5Core.dll", "Qt5Gui.dll" };
+    QTest::newRow("a Qt 6 program")
+            << "qt6.exe" << 64 << QStringList { "Qt6Core.dll", "Qt6Widgets.dll" };
+    QTest::newRow("a 64-bit DLL") << "core64.dll" << 64 << QStringList();
+    QTest::newRow("a 32-bit DLL") << "core32.dll" << 32 << QStringList();
+    QTest::newRow("a text file") << "MZ but only words" << 0 << QStringList();
+    QTest::newRow("an empty file") << "" << 0 << QStringList();
+}
+
+void TestKit::peImage()
+{
+    QFETCH(QString, file);
+    QFETCH(int, bits);
+    QFETCH(QStringList, imports);
+    QString path = fixture(file);
+    if (!QFile::exists(path)) {
+        path = scratch->filePath(QStringLiteral("text.exe"));
+        QVERIFY(writeAll(path, file.toLatin1()));
+    }
+
+    const PeImage image = readPeImage(path);
+    QCOMPARE(image.bits, bits);
+    QCOMPARE(image.isValid(), bits != 0);
+    QStringList own;
+    for (const QString &dll : image.imports) {
+        if (dll.compare(QLatin1String("KERNEL32.dll"), Qt::CaseInsensitive) != 0
+            && dll.compare(QLatin1String("msvcrt.dll"), Qt::CaseInsensitive) != 0)
+            own << dll;
+    }
+    QCOMPARE(own, imports);
+    if (bits != 0)
+        QVERIFY(image.imports.contains(QStringLiteral("KERNEL32.dll")));
+}
+
+// Every read is bounded by the file: truncated anywhere, with bytes changed at
+// random or with offsets, counts and names made to point outside the file or
+// back into itself, the reader returns; the sanitizer build checks that it
+// never reads out of bounds on the way.
+void TestKit::peImage_survivesDamagedAndHostileFiles()
+{
+    const QByteArray original = readAll(fixture(QStringLiteral("qt5.exe")));
+    QVERIFY(original.size() > 1024);
+    const QString path = scratch->filePath(QStringLiteral("damaged.exe"));
+    const auto check = [&path](const QByteArray &bytes) {
+        if (!writeAll(path, bytes))
+            return false;
+        const PeImage image = readPeImage(path);
+        return (image.bits == 0 || image.bits == 32 || image.bits == 64) && image.imports.size() <= 1024;
+    };
+
+    // Truncated at every length through the headers, then all along the file.
+    for (int length = 0; length < original.size(); length += length < 1024 ? 1 : 97)
+        QVERIFY2(check(original.left(length)), qPrintable(QString::number(length)));
+
+    // Random damage, repeatable from its seed.
+    QRandomGenerator random(20261207);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes = original;
+        const int changes = 1 + random.bounded(8);
+        for (int i = 0; i < changes; ++i) {
+            // Mostly in the headers, where offsets and counts are.
+            const int at = random.bounded(round % 2 ? bytes.size() : 1024);
+            bytes[at] = char(random.bounded(256));
+        }
+        QVERIFY2(check(bytes), qPrintable(QString::number(round)));
+    }
+
+    // Offsets and counts chosen to hurt.
+    const int peAt = int(u32At(original, 0x3c));
+    const int importAt = importDirectoryAt(original);
+    QByteArray bytes = original;
+    putU32(bytes, 0x3c, 0xfffffff0);
+    QVERIFY(check(bytes));
+    QCOMPARE(readPeImage(path).bits, 0);
+
+    bytes = original;
+    bytes[peAt + 6] = char(0xff); // 65535 sections
+    bytes[peAt + 7] = char(0xff);
+    QVERIFY(check(bytes));
+
+    bytes = original;
+    putU32(bytes, importAt, 0xfffffff0); // the imports far outside every section
+    QVERIFY(check(bytes));
+    QCOMPARE(readPeImage(path).bits, 64);
+    QVERIFY(readPeImage(path).imports.isEmpty());
+
+    // A name that runs into the end of the file.
+    const QByteArray firstName =
+            readPeImage(fixture(QStringLiteral("qt5.exe"))).imports.value(0).toLatin1();
+    QVERIFY(!firstName.isEmpty());
+    QVERIFY(check(original.left(original.indexOf(firstName + '\0') + 3)));
+
+    // Gigabytes: a sparse file of 5 GB, of which only the headers are read.
+    QVERIFY(writeAll(path, original));
+    QFile huge(path);
+    QVERIFY(huge.resize(qint64(5) << 30));
+    const PeImage image = readPeImage(path);
+    QCOMPARE(image.bits, 64);
+    QVERIFY(image.imports.contains(QStringLiteral("Qt5Core.dll")));
+    QVERIFY(huge.remove());
+}
+void TestKit::kitFolder_data()
+{
+    QTest::addColumn<QString>("core"); // the Qt Core DLL in bin, if any
+    QTest::addColumn<QString>("coreFixture"); // its bytes: a fixture, or this text
+    QTest::addColumn<QStringList>("runtime");
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("bits");
+
+    QTest::newRow("a 64-bit Qt 6 MinGW kit") << "Qt6Core.dll"
+                                             << "core64.dll" << mingwRuntime << 6 << 64;
+    QTest::newRow("a 32-bit Qt 5 MinGW kit")
+            << "Qt5Core.dll"
+            << "core32.dll"
+            << QStringList { "libgcc_s_dw2-1.dll", "libstdc++-6.dll", "libwinpthread-1.dll" } << 5
+            << 32;
+    QTest::newRow("a 64-bit Qt 5 MSVC kit") << "Qt5Core.dll"
+                                            << "core64.dll" << QStringList() << 5 << 64;
+    QTest::newRow("a Qt Core that cannot be read") << "Qt6Core.dll"
+                                                   << "not a DLL" << QStringList() << 6 << 0;
+    QTest::newRow("no Qt Core") << ""
+                                << "" << QStringList() << 0 << 0;
+}
+
+void TestKit::kitFolder()
+{
+    QFETCH(QString, core);
+    QFETCH(QString, coreFixture);
+    QFETCH(QStringList, runtime);
+    QFETCH(int, major);
+    QFETCH(int, bits);
+    const QString kitDir = scratch->filePath(QStringLiteral("kit"));
+    QVERIFY(layOutKit(kitDir, core, coreFixture, runtime));
+
+    const QtKit kit(kitDir);
+    QCOMPARE(kit.majorVersion(), major);
+    QCOMPARE(kit.bits(), bits);
+    QCOMPARE(kit.isMinGW(), !runtime.isEmpty());
+    QStringList sorted = runtime;
+    sorted.sort();
+    QCOMPARE(kit.runtimeDlls(), sorted);
+}
+
+void TestKit::mingwOfTheKit_data()
+{
+    QTest::addColumn<QStringList>("kitRuntime");
+    // Folders under <root>/Tools: name, whether it has g++.exe, the runtime
+    // DLLs it holds, and 'a' for bytes equal to the kit's or another letter.
+    QTest::addColumn<QStringList>("tools");
+    QTest::addColumn<bool>("compilerOnPath");
+    QTest::addColumn<QString>("expected"); // the Tools folder found, if any
+
+    QTest::newRow("the installer's MinGW beside the kit")
+            << mingwRuntime << QStringList { "mingw810_64 g++ a" } << false << "mingw810_64";
+    QTest::newRow("the MinGW whose runtime is the kit's, among others")
+            << mingwRuntime
+            << QStringList { "mingw730_64 g++ b", "mingw810_64 g++ a", "mingw900_64 g++ c" }
+            << false << "mingw810_64";
+    QTest::newRow("a MinGW whose runtime differs is never used")
+            << mingwRuntime << QStringList { "mingw730_64 g++ b" } << false << "";
+    QTest::newRow("a MinGW without g++.exe is not one")
+            << mingwRuntime << QStringList { "mingw810_64 - a" } << false << "";
+    QTest::newRow("a MinGW that lacks one of the kit's runtime DLLs")
+            << mingwRuntime << QStringList { "mingw810_64 g++ a -libwinpthread-1.dll" } << false << "";
+    QTest::newRow("g++.exe already on PATH: the environment stays")
+            << mingwRuntime << QStringList { "mingw810_64 g++ a" } << true << "";
+    QTest::newRow("an MSVC kit has no MinGW")
+            << QStringList() << QStringList { "mingw810_64 g++ a" } << false << "";
+}
+
+void TestKit::mingwOfTheKit()
+{
+    QFETCH(QStringList, kitRuntime);
+    QFETCH(QStringList, tools);
+    QFETCH(bool, compilerOnPath);
+    QFETCH(QString, expected);
+    const QString root = scratch->filePath(QStringLiteral("Qt"));
+    const QString kitDir = root + QStringLiteral("/5.15.2/mingw81_64");
+    QVERIFY(layOutKit(kitDir, QStringLiteral("Qt5Core.dll"), QStringLiteral("core64.dll"), kitRuntime));
+    for (const QString &tool : tools) {
+        const QStringList parts = tool.split(QLatin1Char(' '));
+        QStringList runtime = mingwRuntime;
+        if (parts.size() > 3)
+            runtime.removeOne(parts.at(3).mid(1));
+        QVERIFY(layOutMinGW(root + QStringLiteral("/Tools/") + parts.at(0) + QStringLiteral("/bin"),
+                            parts.at(1) == QLatin1String("g++"), runtime, parts.at(2).at(0).toLatin1()));
+    }
+    const QString elsewhere = scratch->filePath(QStringLiteral("elsewhere"));
+    QVERIFY(layOutMinGW(elsewhere, compilerOnPath, QStringList(), 'a'));
+    const QString oldPath = QDir::toNativeSeparators(elsewhere) + QDir::listSeparator()
+            + QDir::toNativeSeparators(scratch->path());
+
+    QProcessEnvironment trevalos;
+    trevalos.insert(QStringLiteral("PATH"), oldPath);
+    trevalos.insert(QStringLiteral("QTDIR"), QStringLiteral("kept"));
+    const QProcessEnvironment tool = toolEnvironment(QtKit(kitDir), trevalos);
+    if (expected.isEmpty()) {
+        QVERIFY(tool.isEmpty());
+    } else {
+        const QString bin = QDir::toNativeSeparators(root + QStringLiteral("/Tools/") + expected
+                                                     + QStringLiteral("/bin"));
+        QCOMPARE(tool.value(QStringLiteral("PATH")), bin + QDir::listSeparator() + oldPath);
+        QCOMPARE(tool.value(QStringLiteral("QTDIR")), QStringLiteral("kept"));
+    }
+    // Trevalo's own environment never changes.
+    QCOMPARE(trevalos.value(QStringLiteral("PATH")), oldPath);
+}
+
+void TestKit::programAgainstKit_data()
+{
+    QTest::addColumn<QString>("program"); // a fixture; "" none chosen; "gone"; other: text in a file
+    QTest::addColumn<QString>("core"); // the kit's Qt Core DLL
+    QTest::addColumn<QString>("coreFixture");
+    QTest::addColumn<bool>("release");
+    QTest::addColumn<QString>("problem"); // %1 the program's file name, %2 the kit folder
+
+    QTest::newRow("no program chosen")
+            << ""
+            << "Qt5Core.dll"
+            << "core64.dll" << true
+            << "No program chosen: choose the program to deploy with the ... button "
+               "beside AppPath.";
+    QTest::newRow("the program no longer exists")
+            << "gone"
+            << "Qt5Core.dll"
+            << "core64.dll" << true << "%3 no longer exists: choose the program to deploy again.";
+    QTest::newRow("a Qt 6 program with a Qt 5 kit")
+            << "qt6.exe"
+            << "Qt5Core.dll"
+            << "core64.dll"
+            << true << "%1 is a Qt 6 program, but the kit %2 is Qt 5: deploy it with a Qt 6 kit (设置 → 选择 Qt 目录…).";
+    QTest::newRow("a Qt 5 program with a Qt 6 kit")
+            << "qt5.exe"
+            << "Qt6Core.dll"
+            << "core64.dll"
+            << false << "%1 is a Qt 5 program, but the kit %2 is Qt 6: deploy it with a Qt 5 kit (设置 → 选择 Qt 目录…).";
+    QTest::newRow("a 32-bit program with a 64-bit kit")
+            << "qt5-32bit.exe"
+            << "Qt5Core.dll"
+            << "core64.dll"
+            << true << "%1 is a 32-bit program, but the kit %2 is 64-bit: deploy it with a 32-bit Qt 5 kit (设置 → 选择 Qt 目录…).";
+    QTest::newRow("a 64-bit program with a 32-bit kit")
+            << "qt5.exe"
+            << "Qt5Core.dll"
+            << "core32.dll"
+            << true << "%1 is a 64-bit program, but the kit %2 is 32-bit: deploy it with a 64-bit Qt 5 kit (设置 → 选择 Qt 目录…).";
+    QTest::newRow("a debug program with Release ticked")
+            << "qt5-debug.exe"
+            << "Qt5Core.dll"
+            << "core64.dll" << true
+            << "%1 is a debug build: untick Release to deploy the debug Qt libraries it needs, or "
+               "choose its "
+               "release build.";
+    QTest::newRow("a Qt 6 debug program with Release ticked")
+            << "qt6-debug.exe"
+            << "Qt6Core.dll"
+            << "core64.dll" << true
+            << "%1 is a debug build: untick Release to deploy the debug Qt libraries it needs, or "
+               "choose its "
+               "release build.";
+    QTest::newRow("a debug program with Release unticked") << "qt5-debug.exe"
+                                                           << "Qt5Core.dll"
+                                                           << "core64.dll" << false << "";
+    QTest::newRow("a program that fits its kit") << "qt5.exe"
+                                                 << "Qt5Core.dll"
+                                                 << "core64.dll" << true << "";
+    QTest::newRow("a program that imports no Qt module") << "plain.exe"
+                                                         << "Qt6Core.dll"
+                                                         << "core32.dll" << true << "";
+    QTest::newRow("a file that is no program") << "just notes"
+                                               << "Qt6Core.dll"
+                                               << "core64.dll" << true << "";
+    QTest::newRow("a kit whose Qt Core cannot be read") << "qt6.exe"
+                                                        << "Qt5Core.dll"
+                                                        << "not a DLL" << true << "";
+    QTest::newRow("a folder with no Qt Core") << "qt6.exe"
+                                              << ""
+                                              << "" << true << "";
+}
+
+void TestKit::programAgainstKit()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, core);
+    QFETCH(QString, coreFixture);
+    QFETCH(bool, release);
+    QFETCH(QString, problem);
+    // Folders with odd names, as users have them.
+    const QString kitDir = scratch->filePath(QStringLiteral("Qt %1/5.15.2/mingw81_64"));
+    QVERIFY(layOutKit(kitDir, core, coreFixture, QStringList()));
+    QString path = program;
+    if (program == QLatin1String("gone")) {
+        path = scratch->filePath(QStringLiteral("build/gone.exe"));
+    } else if (!program.isEmpty()) {
+        path = scratch->filePath(QStringLiteral("my app 50%/") + program);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QVERIFY(QFile::exists(fixture(program)) ? QFile::copy(fixture(program), path)
+                                                : writeAll(path, program.toLatin1()));
+    }
+
+    problem.replace(QLatin1String("%1"), QFileInfo(path).fileName());
+    problem.replace(QLatin1String("%2"), QDir::toNativeSeparators(kitDir));
+    problem.replace(QLatin1String("%3"), QDir::toNativeSeparators(path));
+    QCOMPARE(deploymentProblem(path, QtKit(kitDir), release), problem);
+}
+
+QTEST_MAIN(TestKit)
+#include "tst_kit.moc"
