@@ -863,7 +863,7 @@ void TestMainWindow::drop_choosesOneProgramOnly()
 
     const auto verifyChoice = [&](bool expected) {
         const QString name = QFileInfo(dropped.first()).completeBaseName();
-        QCOMPARE(widget<QLineEdit>("AppPath")->text(), expected ? scratch.path() : QString());
+        QCOMPARE(widget<QLineEdit>("AppPath")->text(), expected ? QDir::toNativeSeparators(scratch.path()) : QString());
         QCOMPARE(widget<QLabel>("appName")->text(), expected ? name : QStringLiteral("Not Select App"));
         QCOMPARE(widget<QPushButton>("Run")->isEnabled(), expected);
     };
