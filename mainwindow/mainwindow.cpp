@@ -10,7 +10,6 @@
 #include <QInputEvent>
 #include <QMessageBox>
 #include <QProcessEnvironment>
-#include <QRegExp>
 #include <QScrollBar>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -42,7 +41,7 @@ QString withLongLinesBroken(const QString &text)
         for (int piece = from; piece < end; piece += longestShownLine) {
             if (piece > from)
                 result += QLatin1Char('\n');
-            result += text.midRef(piece, qMin(longestShownLine, end - piece));
+            result.append(text.constData() + piece, qMin(longestShownLine, end - piece));
         }
         if (end < text.size())
             result += QLatin1Char('\n');
@@ -124,7 +123,7 @@ MainWindow::~MainWindow()
 QString MainWindow::toolPathFromEnvironment() const
 {
     QString dir = QProcessEnvironment::systemEnvironment().value(QStringLiteral("QTDIR"));
-    dir.replace(QRegExp(QStringLiteral("\\\\")), QStringLiteral("/"));
+    dir.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (dir.isEmpty())
         dir = qtDir;
     return deployToolIn(dir);
