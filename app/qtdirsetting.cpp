@@ -29,7 +29,7 @@ QString writtenQtDir(const QString &iniPath)
         }
         const int equals = text.indexOf(QLatin1Char('='));
         if (inSection && equals > 0
-            && text.leftRef(equals).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0)
+            && text.left(equals).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0)
             found = text.mid(equals + 1).trimmed();
     }
     return found;
@@ -80,11 +80,14 @@ QString defaultQtDir()
 
 QString qtDirFromSettings(QSettings &settings)
 {
-    // A hand-edited file holds its folder names in UTF-8, not Latin-1.
+    // A hand-edited file holds its folder names in UTF-8, not Latin-1 (Qt 6
+    // reads INI files as UTF-8 anyway).
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     settings.setIniCodec("UTF-8");
+#endif
     const QVariant value = settings.value(QLatin1String(qtDirKey), QVariant());
     const bool present = settings.contains(QLatin1String(qtDirKey));
-    const bool isString = value.type() == QVariant::String;
+    const bool isString = value.userType() == QMetaType::QString;
     QString qtDir = value.toString();
     if (present) {
         // A folder with backslashes, and one that the store reads as a list

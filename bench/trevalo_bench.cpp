@@ -288,7 +288,9 @@ QList<double> measureDeploy(bool ours, int repetitions)
             report = QString::fromUtf8(tool.readAllStandardOutput());
             time = msecsSince(timer);
         }
-        if (!report.contains(QLatin1String("Updating Qt5Core.dll.")) || !deployed(app))
+        // Qt5Core.dll or Qt6Core.dll, after the kit's Qt.
+        if (!report.contains(QStringLiteral("Updating Qt%1Core.dll.").arg(QT_VERSION_MAJOR))
+            || !deployed(app))
             fail(QStringLiteral("the tool did not deploy the program"));
         // The first run is the check; it also brings the files into the cache.
         if (i > 0)

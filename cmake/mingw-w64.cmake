@@ -1,7 +1,8 @@
 # Cross-builds Trevalo for 64-bit Windows with MinGW-w64 on Linux:
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 #         -DTREVALO_QT_KIT=/path/to/qt5-mingw
-# TREVALO_QT_KIT is a Qt kit built for Windows with the same compilers. Its
+# TREVALO_QT_KIT is a Qt 5 or Qt 6 kit built for Windows with the same
+# compilers. Its
 # Windows programs run under wine through tools/wine-run.sh, so ctest runs the
 # Windows tests as they are.
 set(CMAKE_SYSTEM_NAME Windows)
@@ -25,5 +26,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# A Qt 6 kit runs the host's moc, uic and rcc through the host's own Qt 6 of
+# the same version (Debian's qt6-base-dev-tools); a Qt 5 kit brings its own.
+if(EXISTS ${TREVALO_QT_KIT}/lib/cmake/Qt6)
+    set(QT_HOST_PATH /usr CACHE PATH "The host's Qt 6, for moc, uic and rcc")
+    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/${CMAKE_HOST_SYSTEM_PROCESSOR}-linux-gnu/cmake CACHE PATH
+        "The host's Qt 6 CMake packages")
+endif()
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh ${TREVALO_QT_KIT}/bin)

@@ -20,7 +20,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcessEnvironment>
-#include <QRegExp>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QTextCharFormat>
@@ -52,7 +51,7 @@ QString withLongLinesBroken(const QString &text)
         for (int piece = from; piece < end; piece += longestShownLine) {
             if (piece > from)
                 result += QLatin1Char('\n');
-            result += text.midRef(piece, qMin(longestShownLine, end - piece));
+            result.append(text.constData() + piece, qMin(longestShownLine, end - piece));
         }
         if (end < text.size())
             result += QLatin1Char('\n');
@@ -164,7 +163,7 @@ MainWindow::~MainWindow()
 QString MainWindow::toolPathFromEnvironment() const
 {
     QString dir = QProcessEnvironment::systemEnvironment().value(QStringLiteral("QTDIR"));
-    dir.replace(QRegExp(QStringLiteral("\\\\")), QStringLiteral("/"));
+    dir.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (dir.isEmpty())
         dir = qtDir;
     return deployToolIn(dir);

@@ -12,7 +12,6 @@ const char defaultDir[] = "C:/Qt/Qt5.12.0/5.12.0/msvc2015_64";
 QString storedQtDir(const QString &iniPath)
 {
     QSettings settings(iniPath, QSettings::IniFormat);
-    settings.setIniCodec("UTF-8");
     return settings.value(QStringLiteral("/QTDIR/PATH")).toString();
 }
 

@@ -28,7 +28,7 @@ private:
 
     QString trevalo;
     QTemporaryDir *installer = nullptr;
-    QString kit5;
+    QString kit;
     QString kit6;
     QTemporaryDir *work = nullptr;
     QString oldCurrent;
@@ -81,12 +81,16 @@ void TestDeployment::initTestCase()
     // differ, so each deployment must find its own MinGW.
     installer = new QTemporaryDir;
     QVERIFY(installer->isValid());
-    kit5 = layOutKit(QStringLiteral(QT_KIT), QStringLiteral("5.15.8"), QStringLiteral("mingw81_64"),
-                     QStringLiteral("mingw810_64"));
-    QVERIFY(!kit5.isEmpty());
+    // The kit Trevalo itself was built with deploys trevalo.exe.
+    const bool builtWithQt6 = QT_VERSION_MAJOR == 6;
+    kit = layOutKit(QStringLiteral(QT_KIT), QStringLiteral(QT_VERSION_STR),
+                    builtWithQt6 ? QStringLiteral("mingw_64") : QStringLiteral("mingw81_64"),
+                    builtWithQt6 ? QStringLiteral("mingw1120_64") : QStringLiteral("mingw810_64"));
+    QVERIFY(!kit.isEmpty());
 #ifdef QT6_KIT
-    kit6 = layOutKit(QStringLiteral(QT6_KIT), QStringLiteral("6.4.2"), QStringLiteral("mingw_64"),
-                     QStringLiteral("mingw1120_64"));
+    kit6 = builtWithQt6 ? kit
+                        : layOutKit(QStringLiteral(QT6_KIT), QStringLiteral("6.4.2"),
+                                    QStringLiteral("mingw_64"), QStringLiteral("mingw1120_64"));
     QVERIFY(!kit6.isEmpty());
 #endif
 }
@@ -219,16 +223,19 @@ void TestDeployment::programInAnOddFolder_isDeployedAndThenStartsOnItsOwn()
     QVERIFY(QFile::copy(trevalo, program));
 
     QString pane;
-    deploy(kit5, program, &pane);
+    deploy(kit, program, &pane);
     if (QTest::currentTestFailed())
         return;
-    QVERIFY2(pane.contains(QLatin1String("\nUpdating Qt5Core.dll.\n")), qPrintable(pane));
+    // Qt5Core.dll or Qt6Core.dll, after the kit's Qt.
+    const QString qt = QStringLiteral("Qt%1").arg(QT_VERSION_MAJOR);
+    QVERIFY2(pane.contains(QStringLiteral("\nUpdating %1Core.dll.\n").arg(qt)), qPrintable(pane));
     QVERIFY2(pane.endsWith(QLatin1String("\n\nSucessed!")), qPrintable(pane));
-    for (const char *file : { "Qt5Core.dll", "Qt5Gui.dll", "Qt5Widgets.dll", "platforms/qwindows.dll" })
-        QVERIFY2(QFile::exists(appDir + QLatin1Char('/') + QLatin1String(file)), file);
+    for (const QString &file :
+         { qt + QStringLiteral("Core.dll"), qt + QStringLiteral("Gui.dll"),
+           qt + QStringLiteral("Widgets.dll"), QStringLiteral("platforms/qwindows.dll") })
+        QVERIFY2(QFile::exists(appDir + QLatin1Char('/') + file), qPrintable(file));
     for (const QString &dll : mingwRuntime)
-        QVERIFY2(readAll(appDir + QLatin1Char('/') + dll)
-                         == readAll(kit5 + QStringLiteral("/bin/") + dll),
+        QVERIFY2(readAll(appDir + QLatin1Char('/') + dll) == readAll(kit + QStringLiteral("/bin/") + dll),
                  qPrintable(dll));
 
     // The copy writes its default configuration once its event loop runs.
@@ -267,7 +274,7 @@ void TestDeployment::notAWindowsProgram_showsTheToolsErrorAndExitCode()
     QVERIFY(writeAll(program, "These are notes, not a program.\n"));
 
     QString pane;
-    deploy(kit5, program, &pane);
+    deploy(kit, program, &pane);
     if (QTest::currentTestFailed())
         return;
     QVERIFY2(pane.contains(QLatin1String("Unable to find dependent libraries of ")), qPrintable(pane));

@@ -184,9 +184,12 @@ void TestHostileInputs::configuration_isReadAndNeverRewritten_data()
                                 << Environment() << cannotStart;
     QTest::newRow("garbage bytes") << literalBytes("\x00\x01[[[=\xff\xfe\n==\n\x7f]")
                                    << ConfSetup::Normal << defaultQt << Environment() << cannotStart;
+    // Qt 6's store drops an unfinished UTF-8 sequence at the end of a value.
     QTest::newRow("a PATH that is not UTF-8 is kept and named as read")
             << QByteArray("[QTDIR]\nPATH=D:/Qt/\xe9t\xe9\n") << ConfSetup::Normal
-            << QStringLiteral("D:/Qt/\uFFFDt\uFFFD") << Environment() << cannotStart;
+            << (QT_VERSION < QT_VERSION_CHECK(6, 0, 0) ? QStringLiteral("D:/Qt/\uFFFDt\uFFFD")
+                                                       : QStringLiteral("D:/Qt/\uFFFDt"))
+            << Environment() << cannotStart;
     QTest::newRow("byte-order mark before a real kit")
             << bom + "[QTDIR]\nPATH=%KIT%\n"
             << ConfSetup::Normal << "%KIT%" << Environment() << "Sucessed!";
@@ -310,7 +313,6 @@ void TestHostileInputs::configuration_isReadAndNeverRewritten()
     case ConfSetup::Normal:
         if (content.contains("PATH=\n") || !content.contains("PATH=")) {
             QSettings reread(confPath, QSettings::IniFormat);
-            reread.setIniCodec("UTF-8");
             QCOMPARE(reread.value(QStringLiteral("/QTDIR/PATH")).toString(),
                      QString::fromLatin1(defaultDir));
         } else {

@@ -653,6 +653,8 @@ void TestMainWindow::run_dropsInputMadeWhileTheToolRuns()
     chooseExecutable(theApp());
     auto *field = widget<QLineEdit>("qmldir");
     auto *clear = widget<QPushButton>("Btn_clear");
+    const QPoint clickAt(5, 5);
+    const QPoint clickAtOnScreen = clear->mapToGlobal(clickAt);
 
     // A user who types and clicks while the window is blocked, once the tool
     // is seen running.
@@ -672,7 +674,7 @@ void TestMainWindow::run_dropsInputMadeWhileTheToolRuns()
                 new QKeyEvent(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
         for (QEvent::Type type : { QEvent::MouseButtonPress, QEvent::MouseButtonRelease })
             QCoreApplication::postEvent(clear,
-                                        new QMouseEvent(type, QPointF(5, 5), Qt::LeftButton,
+                                        new QMouseEvent(type, clickAt, clickAtOnScreen, Qt::LeftButton,
                                                         Qt::LeftButton, Qt::NoModifier));
         heartbeatWhenPosted = QFileInfo(heartbeat).size();
     });
@@ -863,7 +865,8 @@ void TestMainWindow::drop_choosesOneProgramOnly()
 
     const auto verifyChoice = [&](bool expected) {
         const QString name = QFileInfo(dropped.first()).completeBaseName();
-        QCOMPARE(widget<QLineEdit>("AppPath")->text(), expected ? QDir::toNativeSeparators(scratch.path()) : QString());
+        QCOMPARE(widget<QLineEdit>("AppPath")->text(),
+                 expected ? QDir::toNativeSeparators(scratch.path()) : QString());
         QCOMPARE(widget<QLabel>("appName")->text(), expected ? name : QStringLiteral("Not Select App"));
         QCOMPARE(widget<QPushButton>("Run")->isEnabled(), expected);
     };

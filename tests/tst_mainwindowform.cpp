@@ -42,8 +42,10 @@ const QVector<FormObject> &formObjects()
             result.setPointSize(pointSize);
             if (!family.isEmpty())
                 result.setFamily(family);
+            // Qt 6's uic drops a weight on Qt 5's 0-99 scale and keeps <bold>false</bold>.
             if (weight >= 0)
-                result.setWeight(weight);
+                result.setWeight(QT_VERSION < QT_VERSION_CHECK(6, 0, 0) ? QFont::Weight(weight)
+                                                                        : QFont::Normal);
             return result;
         };
         const QFont f14 = font(14);
