@@ -1053,7 +1053,8 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
         QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
     } else {
         const QString lastLine = pane().section(QLatin1Char('\n'), -1);
-        QVERIFY2(lastLine.startsWith(QStringLiteral("Failed! Cannot start ") + usedTool),
+        QVERIFY2(lastLine.startsWith(QStringLiteral("Failed! Cannot start ")
+                                     + QDir::toNativeSeparators(usedTool)),
                  qPrintable(lastLine));
         QVERIFY2(lastLine.endsWith(QStringLiteral(" (choose the Qt kit in 设置 → 选择 Qt 目录…)")),
                  qPrintable(lastLine));
