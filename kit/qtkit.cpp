@@ -32,9 +32,10 @@ bool sameBytes(const QString &a, const QString &b)
 
 bool compilerOnPath(const QString &path)
 {
-    const QStringList folders = path.split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    // Split without a flag: Qt 5.12 and Qt 6 name "skip empty parts" differently.
+    const QStringList folders = path.split(QDir::listSeparator());
     for (const QString &folder : folders) {
-        if (QFileInfo(QDir(folder).filePath(compiler)).isFile())
+        if (!folder.isEmpty() && QFileInfo(QDir(folder).filePath(compiler)).isFile())
             return true;
     }
     return false;
