@@ -1,6 +1,6 @@
 #include "kitlist.h"
 
-#include "mainwindow/deployrequest.h"
+#include "kitpaths.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,14 +25,9 @@ KitPlaces systemKitPlaces()
     const QFileInfoList drives = QDir::drives();
     for (const QFileInfo &drive : drives)
         places.roots << QDir(drive.absoluteFilePath()).filePath(QStringLiteral("Qt"));
-    places.kitFolders << qEnvironmentVariable("QTDIR");
+    places.kitFolders << qtDirFromEnvironment();
     places.binFolders = qEnvironmentVariable("PATH").split(QDir::listSeparator());
     return places;
-}
-
-bool holdsDeployTool(const QString &qtDir)
-{
-    return QFileInfo(deployToolIn(qtDir)).isFile();
 }
 
 QStringList findKits(const KitPlaces &places)

@@ -16,9 +16,6 @@ struct KitPlaces
 // variable and the folders on PATH.
 KitPlaces systemKitPlaces();
 
-// Whether a folder is a Qt kit with the deployment tool, bin/windeployqt.exe.
-bool holdsDeployTool(const QString &qtDir);
-
 // The Qt kits in those places, each once, as absolute folders with forward
 // slashes: those under the roots first, by name, then those in kitFolders,
 // then those whose bin is in binFolders.

@@ -1,5 +1,6 @@
 #include "programcheck.h"
 
+#include "kitpaths.h"
 #include "peimage.h"
 #include "qtkit.h"
 
@@ -58,14 +59,15 @@ QString deploymentProblem(const QString &programPath, const QtKit &kit, bool rel
     const QString kitDir = QDir::toNativeSeparators(kit.dir());
     if (use.major != kit.majorVersion())
         return QStringLiteral("%1 is a Qt %2 program, but the kit %3 is Qt %4: deploy it with a Qt "
-                              "%2 kit (设置 → 选择 Qt 目录…).")
-                .arg(name, QString::number(use.major), kitDir, QString::number(kit.majorVersion()));
+                              "%2 kit (%5).")
+                .arg(name, QString::number(use.major), kitDir, QString::number(kit.majorVersion()),
+                     kitMenuHint());
     if (image.bits != kit.bits())
         return QStringLiteral(
                        "%1 is a %2-bit program, but the kit %3 is %4-bit: deploy it with a %2-bit "
-                       "Qt %5 kit (设置 → 选择 Qt 目录…).")
+                       "Qt %5 kit (%6).")
                 .arg(name, QString::number(image.bits), kitDir, QString::number(kit.bits()),
-                     QString::number(use.major));
+                     QString::number(use.major), kitMenuHint());
     if (use.debug && release)
         return QStringLiteral(
                        "%1 is a debug build: untick Release to deploy the debug Qt libraries it "

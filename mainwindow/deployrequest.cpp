@@ -2,8 +2,6 @@
 
 namespace {
 
-const QLatin1String toolInKit("/bin/windeployqt.exe");
-
 bool isDriveName(const QString &text)
 {
     if (text.size() != 2 || text.at(1) != QLatin1Char(':'))
@@ -27,16 +25,6 @@ AppPathParts splitAppPath(const QString &path)
     if (lastSlash == 0 || isDriveName(parts.dir))
         parts.dir += QLatin1Char('/');
     return parts;
-}
-
-QString deployToolIn(const QString &qtDir)
-{
-    return qtDir + toolInKit;
-}
-
-QString kitDirOf(const QString &toolPath)
-{
-    return toolPath.left(toolPath.size() - toolInKit.size());
 }
 
 QStringList qmlDirArguments(const QString &qmlDir)

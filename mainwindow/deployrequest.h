@@ -26,11 +26,6 @@ struct AppPathParts
 
 AppPathParts splitAppPath(const QString &path);
 
-// The deployment tool inside a Qt kit folder, joined as written.
-QString deployToolIn(const QString &qtDir);
-// The Qt kit folder of a tool path made by deployToolIn().
-QString kitDirOf(const QString &toolPath);
-
 // The "--qmldir" pair for a QML folder text, also for an empty text.
 QStringList qmlDirArguments(const QString &qmlDir);
 

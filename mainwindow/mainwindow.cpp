@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/qtdirwriter.h"
+#include "kit/kitpaths.h"
 #include "kit/programcheck.h"
 #include "kit/qtkit.h"
 #include "worker/myprocess.h"
@@ -162,8 +163,7 @@ MainWindow::~MainWindow()
 
 QString MainWindow::toolPathFromEnvironment() const
 {
-    QString dir = QProcessEnvironment::systemEnvironment().value(QStringLiteral("QTDIR"));
-    dir.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QString dir = qtDirFromEnvironment();
     if (dir.isEmpty())
         dir = qtDir;
     return deployToolIn(dir);
@@ -454,9 +454,8 @@ void MainWindow::closeReport(const QString &standardError, const QString &note,
 QString MainWindow::failureLine(const RunOutcome &outcome) const
 {
     if (!outcome.started)
-        return QStringLiteral(
-                       "Failed! Cannot start %1: %2 (choose the Qt kit in 设置 → 选择 Qt 目录…)")
-                .arg(QDir::toNativeSeparators(deployToolPath), outcome.errorString);
+        return QStringLiteral("Failed! Cannot start %1: %2 (choose the Qt kit in %3)")
+                .arg(QDir::toNativeSeparators(deployToolPath), outcome.errorString, kitMenuHint());
     if (outcome.timedOut)
         return QStringLiteral(
                 "Failed! The deployment tool did not finish within 30 seconds and was stopped.");
