@@ -1,6 +1,7 @@
 #include "app/qtdirsetting.h"
 #include "mainwindow/mainwindow.h"
 #include "testkit.h"
+#include "windowtest.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -63,7 +64,7 @@ enum class ConfSetup { Normal, ConfIsAFile, ConfIniIsAFolder, ReadOnlyFolder };
 
 Q_DECLARE_METATYPE(ConfSetup)
 
-class TestHostileInputs : public QObject
+class TestHostileInputs : public QObject, public WindowTest
 {
     Q_OBJECT
 
@@ -83,23 +84,14 @@ private slots:
     void fiftyMegabytesOfOutput_showTheirEnd();
 
 private:
-    template<typename T>
-    T *widget(const char *name) const
-    {
-        return window->findChild<T *>(QLatin1String(name));
-    }
-    QString pane() const { return widget<QTextBrowser>("textBrowser")->toPlainText(); }
     QString shownToolPath() const { return widget<QPushButton>("reserve_temp")->toolTip(); }
     // The program each case deploys: a run needs one that exists.
     QString theApp() const { return scratch->filePath(QStringLiteral("app.exe")); }
-    void openWindow();
     void untickAllBut(const char *kept);
-    void clickRunAndWait();
 
     FakeQtKit *kit = nullptr;
-    MainWindow *window = nullptr;
     QTemporaryDir *scratch = nullptr;
-    QString oldCurrent;
+    WorkingDirectory *workingDirectory = nullptr;
     QByteArray oldQtDir;
     bool qtDirWasSet = false;
 };
@@ -112,10 +104,10 @@ void TestHostileInputs::init()
     oldQtDir = qgetenv("QTDIR");
     qunsetenv("QTDIR");
     // Each case gets its own working directory, so "./conf" is never the user's.
-    oldCurrent = QDir::currentPath();
     scratch = new QTemporaryDir;
     QVERIFY(scratch->isValid());
-    QVERIFY(QDir::setCurrent(scratch->path()));
+    workingDirectory = new WorkingDirectory(scratch->path());
+    QVERIFY(workingDirectory->isSet());
     kit = new FakeQtKit;
     QVERIFY(kit->isValid());
     QVERIFY(writeAll(theApp(), QByteArray()));
@@ -123,11 +115,11 @@ void TestHostileInputs::init()
 
 void TestHostileInputs::cleanup()
 {
-    delete window;
-    window = nullptr;
+    closeWindow();
     delete kit;
     kit = nullptr;
-    QDir::setCurrent(oldCurrent);
+    delete workingDirectory;
+    workingDirectory = nullptr;
     QFile::setPermissions(scratch->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     removeWhenFree(scratch->path());
     delete scratch;
@@ -141,27 +133,10 @@ void TestHostileInputs::cleanup()
     verifyNoWarnings();
 }
 
-void TestHostileInputs::openWindow()
-{
-    window = new MainWindow;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-}
-
 void TestHostileInputs::untickAllBut(const char *kept)
 {
     for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
         widget<QCheckBox>(name)->setChecked(qstrcmp(name, kept) == 0);
-}
-
-void TestHostileInputs::clickRunAndWait()
-{
-    auto *run = widget<QPushButton>("Run");
-    QVERIFY(run->isEnabled());
-    QTest::mouseClick(run, Qt::LeftButton);
-    QTRY_VERIFY(run->isEnabled());
-    // However the run ended, the wait cursor is gone.
-    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 void TestHostileInputs::configuration_isReadAndNeverRewritten_data()
@@ -234,7 +209,7 @@ void TestHostileInputs::configuration_isReadAndNeverRewritten_data()
     QTest::newRow("PATH with escaped backslashes, and the tool hangs")
             << QByteArray("[QTDIR]\nPATH=%KIT\\\\%\\\\\n") << ConfSetup::Normal << "%KIT%/"
             << Environment { { "STANDIN_SLEEP_MS", "20000" } }
-            << "Failed! The deployment tool did not finish within 30 seconds and was stopped.";
+            << "Failed! The deployment tool did not finish within 2 seconds and was stopped.";
     QTest::newRow("./conf is a file")
             << QByteArray() << ConfSetup::ConfIsAFile << defaultQt << Environment() << cannotStart;
     QTest::newRow("./conf/conf.ini is a folder") << QByteArray() << ConfSetup::ConfIniIsAFolder
@@ -475,7 +450,7 @@ void TestHostileInputs::brokenTool_isReportedAndNextRunWorks_data()
                              { "STANDIN_SLEEP_MS", "20000" } }
             << QByteArray()
             << app + "<b>Scanning</b>\n\nWarning: slow disk\n" + failed
-                    + "The deployment tool did not finish within 30 seconds and was stopped.";
+                    + "The deployment tool did not finish within 2 seconds and was stopped.";
     QTest::newRow("exit code 1 with an error")
             << ""
             << Environment { { "STANDIN_STDERR", "Unable to find dependent libraries.\n" },
