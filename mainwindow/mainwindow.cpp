@@ -2,9 +2,11 @@
 #include "ui_mainwindow.h"
 
 #include "app/qtdirwriter.h"
+#include "elidedbuttontext.h"
 #include "kit/kitpaths.h"
-#include "kit/programcheck.h"
-#include "kit/qtkit.h"
+#include "queuedinput.h"
+#include "runplan.h"
+#include "runreport.h"
 #include "worker/myprocess.h"
 
 #include <QActionGroup>
@@ -16,65 +18,17 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QInputEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcessEnvironment>
 #include <QScrollBar>
-#include <QStyleOptionButton>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
 
 namespace {
-
-// The pane lays out all the text above the end it scrolls to, which takes
-// minutes once a tool prints tens of megabytes; the end of a long report is
-// what tells how the run went.
-const int shownTextLimit = 1024 * 1024;
-
-// A line is laid out in a time that grows with the square of its length when
-// it has nowhere to wrap (binary junk, say): a megabyte in one line would
-// freeze the window for many minutes.
-const int longestShownLine = 4096;
-
-QString withLongLinesBroken(const QString &text)
-{
-    QString result;
-    result.reserve(text.size() + text.size() / longestShownLine);
-    int from = 0;
-    while (from < text.size()) {
-        int end = text.indexOf(QLatin1Char('\n'), from);
-        if (end < 0)
-            end = text.size();
-        for (int piece = from; piece < end; piece += longestShownLine) {
-            if (piece > from)
-                result += QLatin1Char('\n');
-            result.append(text.constData() + piece, qMin(longestShownLine, end - piece));
-        }
-        if (end < text.size())
-            result += QLatin1Char('\n');
-        from = end + 1;
-    }
-    return result;
-}
-
-// The text as the pane shows it: of a longer text only the last
-// shownTextLimit characters, from a line break on, below a note; lines longer
-// than longestShownLine broken in pieces.
-QString shownPart(const QString &text)
-{
-    if (text.size() <= shownTextLimit)
-        return withLongLinesBroken(text);
-    int start = text.size() - shownTextLimit;
-    const int lineBreak = text.indexOf(QLatin1Char('\n'), start - 1);
-    if (lineBreak >= 0 && lineBreak + 1 < text.size())
-        start = lineBreak + 1;
-    return QStringLiteral("[... the first %1 characters of this output are not shown ...]\n").arg(start)
-            + withLongLinesBroken(text.mid(start));
-}
 
 // The closing line of a failed run, in a red that stands out on black.
 QColor failureLineColor()
@@ -115,11 +69,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->textBrowser, &QWidget::customContextMenuRequested, this, &MainWindow::showPaneMenu);
 
     // The tool path shown on reserve_temp after a run is elided to the
-    // button's width, so a run never resizes the window; the button keeps
-    // the width its own text asks for.
-    ui->reserve_temp->ensurePolished();
-    ui->reserve_temp->setMinimumWidth(ui->reserve_temp->sizeHint().width());
-    ui->reserve_temp->installEventFilter(this);
+    // button's width, so a run never resizes the window.
+    toolPathText = new ElidedButtonText(ui->reserve_temp);
     // The pane keeps the width it has at the window's designed size.
     ui->centralWidget->setGeometry(QRect(QPoint(), size()));
     ui->centralWidget->layout()->activate();
@@ -197,10 +148,11 @@ void MainWindow::chooseApplication(const QString &path)
 
 bool MainWindow::openProgram(const QString &path)
 {
-    if (!isProgramFile(path))
-        return false;
-    chooseApplication(QFileInfo(path).absoluteFilePath());
-    return true;
+    const bool program = isProgramFile(path);
+    qDebug() << "MainWindow::openProgram" << path << (program ? "chosen" : "refused");
+    if (program)
+        chooseApplication(QFileInfo(path).absoluteFilePath());
+    return program;
 }
 
 void MainWindow::updateQmlDir(const QString &text)
@@ -269,35 +221,28 @@ void MainWindow::on_Run_clicked()
     ui->Run->setEnabled(false);
     paneFollowsEnd = false;
 
-    const QtKit kit(kitDirOf(deployToolPath));
-    DeployOptions options;
-    options.qml = ui->CB_QML->isChecked();
-    // Qt 6's tool has no --no-webkit2 and stops at any option it does not know.
-    options.noWebKit = ui->CB_WebKit->isChecked() && kit.majorVersion() < 6;
-    options.noD3dCompiler = ui->CB_3D->isChecked();
-    options.release = ui->CB_Release->isChecked();
-    options.noCompilerRuntime = ui->CB_Runtime->isChecked();
-
-    // A program that cannot work with this kit is not handed to the tool,
-    // which would fail without saying what to change, or succeed uselessly.
-    const QString problem = deploymentProblem(appPath, kit, options.release);
-    if (!problem.isEmpty()) {
+    DeployOptions ticked;
+    ticked.qml = ui->CB_QML->isChecked();
+    ticked.noWebKit = ui->CB_WebKit->isChecked();
+    ticked.noD3dCompiler = ui->CB_3D->isChecked();
+    ticked.release = ui->CB_Release->isChecked();
+    ticked.noCompilerRuntime = ui->CB_Runtime->isChecked();
+    const RunPlan plan =
+            planRun(deployToolPath, appPath, ticked, QProcessEnvironment::systemEnvironment());
+    if (!plan.problem.isEmpty()) {
         showReport(QString());
-        closeReport(QString(), QString(), QStringLiteral("Failed! ") + problem, failureLineColor());
+        closeReport(QString(), QString(), refusalLine(plan.problem), failureLineColor());
         return;
     }
-    buildArguments(options);
-    runtimeNote = options.noCompilerRuntime ? runtimeLeftOutNote(kit) : QString();
+    buildArguments(plan.options);
+    runtimeNote = plan.note;
 
     worker->setCommand(deployToolPath, deployArgs);
-    worker->setEnvironment(options.noCompilerRuntime
-                                   ? QProcessEnvironment()
-                                   : toolEnvironment(kit, QProcessEnvironment::systemEnvironment()));
+    worker->setEnvironment(plan.environment);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     emit StartProcess();
-    ui->reserve_temp->setToolTip(QDir::toNativeSeparators(deployToolPath));
-    showToolPath();
-    dropInputMadeDuringRun();
+    toolPathText->setText(QDir::toNativeSeparators(deployToolPath));
+    dropQueuedInput();
     QApplication::restoreOverrideCursor();
 
     // A completed run reports back through the queued signals; one that never
@@ -421,7 +366,8 @@ void MainWindow::showRunEnd(const RunOutcome &outcome)
     if (outcome.succeeded())
         closeReport(outcome.standardError, runtimeNote, QStringLiteral("Sucessed!"));
     else
-        closeReport(outcome.standardError, QString(), failureLine(outcome), failureLineColor());
+        closeReport(outcome.standardError, QString(),
+                    failureLine(outcome, deployToolPath, worker->timeLimit()), failureLineColor());
 }
 
 void MainWindow::closeReport(const QString &standardError, const QString &note,
@@ -451,32 +397,6 @@ void MainWindow::closeReport(const QString &standardError, const QString &note,
     ui->OpenDir->setEnabled(true);
 }
 
-QString MainWindow::failureLine(const RunOutcome &outcome) const
-{
-    if (!outcome.started)
-        return QStringLiteral("Failed! Cannot start %1: %2 (choose the Qt kit in %3)")
-                .arg(QDir::toNativeSeparators(deployToolPath), outcome.errorString, kitMenuHint());
-    if (outcome.timedOut)
-        return QStringLiteral(
-                "Failed! The deployment tool did not finish within 30 seconds and was stopped.");
-    if (outcome.exitStatus == QProcess::CrashExit)
-        return QStringLiteral("Failed! The deployment tool crashed.");
-    return QStringLiteral("Failed! The deployment tool exited with code %1.").arg(outcome.exitCode);
-}
-
-// After a successful run with NO-Runtime ticked: a MinGW kit's program needs
-// the runtime DLLs that were left out wherever it runs.
-QString MainWindow::runtimeLeftOutNote(const QtKit &kit) const
-{
-    const QStringList dlls = kit.runtimeDlls();
-    if (dlls.isEmpty())
-        return QString();
-    return QStringLiteral(
-                   "Note: NO-Runtime left out the MinGW runtime (%1): %2 needs these DLLs wherever "
-                   "it runs. Untick NO-Runtime to deploy them.")
-            .arg(dlls.join(QStringLiteral(", ")), appFile);
-}
-
 // Like QTextEdit::append(), but never takes the text for markup.
 void MainWindow::appendParagraph(const QString &text, const QColor &color)
 {
@@ -493,34 +413,6 @@ void MainWindow::appendParagraph(const QString &text, const QColor &color)
     cursor.insertText(text, format);
 }
 
-// The window is blocked while the tool runs, but the clicks and keys made
-// meanwhile wait in the queue: replayed now, a click on Run would start the
-// tool again and one on the Clear button erase the new report. Everything
-// queued is delivered here, without the input.
-void MainWindow::dropInputMadeDuringRun()
-{
-    droppingInput = true;
-    qApp->installEventFilter(this);
-    QCoreApplication::processEvents();
-    qApp->removeEventFilter(this);
-    droppingInput = false;
-}
-
-// The whole tool path is the button's tool tip; its text is as much of the
-// path as fits, elided in the middle.
-void MainWindow::showToolPath()
-{
-    QPushButton *button = ui->reserve_temp;
-    if (button->toolTip().isEmpty())
-        return;
-    QStyleOptionButton option;
-    option.initFrom(button);
-    const int padding =
-            button->style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(), button).width();
-    button->setText(button->fontMetrics().elidedText(button->toolTip(), Qt::ElideMiddle,
-                                                     button->width() - padding));
-}
-
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     if (!draggedProgram(event->mimeData()).isEmpty())
@@ -531,15 +423,6 @@ void MainWindow::dropEvent(QDropEvent *event)
 {
     if (openProgram(draggedProgram(event->mimeData())))
         event->acceptProposedAction();
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->reserve_temp && event->type() == QEvent::Resize)
-        showToolPath();
-    if (droppingInput && dynamic_cast<QInputEvent *>(event))
-        return true;
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -13,8 +13,8 @@
 #include <QStringList>
 
 class MyProcess;
+class ElidedButtonText;
 class QActionGroup;
-class QtKit;
 
 namespace Ui {
 class MainWindow;
@@ -53,7 +53,6 @@ signals:
     void StartProcess();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -80,12 +79,8 @@ private:
     void showRunEnd(const RunOutcome &outcome);
     void closeReport(const QString &standardError, const QString &note, const QString &closingLine,
                      const QColor &color = QColor());
-    QString runtimeLeftOutNote(const QtKit &kit) const;
-    QString failureLine(const RunOutcome &outcome) const;
     void appendParagraph(const QString &text, const QColor &color = QColor());
-    void dropInputMadeDuringRun();
     void showPaneMenu(const QPoint &pos);
-    void showToolPath();
 
     Ui::MainWindow *ui;
     QString qmlDir;
@@ -102,10 +97,10 @@ private:
     bool paneFollowsEnd = false;
     QString lastAppDir;
     QPointer<QWidget> focusBeforeRun;
-    bool droppingInput = false;
     KitPlaces kitPlaces;
     QActionGroup *kitEntries = nullptr;
     QString runtimeNote; // shown above "Sucessed!" of the current run
+    ElidedButtonText *toolPathText = nullptr;
 };
 
 #endif // MAINWINDOW_H
