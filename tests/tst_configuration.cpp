@@ -35,9 +35,11 @@ private slots:
     void program_writesDefaultIntoItsWorkingDirectory();
     void program_keepsConfiguredFolderByteForByte();
     void program_startsWhenConfFolderIsAFile();
+    void program_opensTheProgramItIsGiven_data();
+    void program_opensTheProgramItIsGiven();
 
 private:
-    QProcess *startProgram(const QString &workingDir);
+    QProcess *startProgram(const QString &workingDir, const QStringList &arguments = QStringList());
     void waitUntilPainted(QProcess *program);
 };
 
@@ -229,7 +231,7 @@ void TestConfiguration::unwritableLocation_usesDefault()
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-QProcess *TestConfiguration::startProgram(const QString &workingDir)
+QProcess *TestConfiguration::startProgram(const QString &workingDir, const QStringList &arguments)
 {
     auto *program = new QProcess(this);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -241,7 +243,7 @@ QProcess *TestConfiguration::startProgram(const QString &workingDir)
     env.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
     program->setProcessEnvironment(env);
     program->setWorkingDirectory(workingDir);
-    program->start(QStringLiteral(TREVALO_BINARY), QStringList());
+    program->start(QStringLiteral(TREVALO_BINARY), arguments);
     return program;
 }
 
@@ -305,6 +307,42 @@ void TestConfiguration::program_startsWhenConfFolderIsAFile()
     program->waitForFinished();
 
     QCOMPARE(readAll(dir.filePath(QStringLiteral("conf"))), QByteArray("x"));
+}
+
+void TestConfiguration::program_opensTheProgramItIsGiven_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("said"); // null: nothing about a program
+
+    QTest::newRow("a program beside the working folder's conf")
+            << QStringList { QStringLiteral("my app.exe") } << QByteArray("\"my app.exe\" chosen");
+    QTest::newRow("a folder") << QStringList { QStringLiteral("conf") }
+                              << QByteArray("\"conf\" refused");
+    QTest::newRow("no argument") << QStringList() << QByteArray();
+}
+
+// "Open with", or a shortcut with the program's path after trevalo.exe.
+void TestConfiguration::program_opensTheProgramItIsGiven()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, said);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("conf")));
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("my app.exe")), QByteArray()));
+
+    // What start-up did with its argument is said before the window shows.
+    QProcess *program = startProgram(dir.path(), arguments);
+    QVERIFY(program->waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += program->readAllStandardError()).contains("qt.text.drawing"),
+                             30000);
+    program->kill();
+    program->waitForFinished();
+
+    QCOMPARE(output.contains("MainWindow::openProgram"), !said.isNull());
+    if (!said.isNull())
+        QVERIFY2(output.contains(said), output.constData());
 }
 
 QTEST_MAIN(TestConfiguration)

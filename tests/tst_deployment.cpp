@@ -2,11 +2,12 @@
 #include "app/qtdirsetting.h"
 #include "mainwindow/mainwindow.h"
 #include "testkit.h"
+#include "windowtest.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-class TestDeployment : public QObject
+class TestDeployment : public QObject, public WindowTest
 {
     Q_OBJECT
 
@@ -31,7 +32,7 @@ private:
     QString kit;
     QString kit6;
     QTemporaryDir *work = nullptr;
-    QString oldCurrent;
+    WorkingDirectory *workingDirectory = nullptr;
     QByteArray oldPath;
 };
 
@@ -140,15 +141,17 @@ void TestDeployment::init()
 {
     work = new QTemporaryDir;
     QVERIFY(work->isValid());
-    oldCurrent = QDir::currentPath();
     oldPath = qgetenv("PATH");
     qputenv("PATH", pathWithoutCompiler(oldPath));
-    QVERIFY(QDir::setCurrent(work->path()));
+    workingDirectory = new WorkingDirectory(work->path());
+    QVERIFY(workingDirectory->isSet());
 }
 
 void TestDeployment::cleanup()
 {
-    QDir::setCurrent(oldCurrent);
+    closeWindow();
+    delete workingDirectory;
+    workingDirectory = nullptr;
     qputenv("PATH", oldPath);
     removeWhenFree(work->path());
     delete work;
@@ -164,17 +167,13 @@ void TestDeployment::deploy(const QString &kit, const QString &program, QString 
     QDir().mkpath(QStringLiteral("conf"));
     writeAll(QStringLiteral("conf/conf.ini"), "[QTDIR]\nPATH=" + kit.toUtf8() + "\n");
     QSettings settings(QStringLiteral("./conf/conf.ini"), QSettings::IniFormat);
-    MainWindow window;
-    window.setQtDir(qtDirFromSettings(settings));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.findChild<QCheckBox *>(QStringLiteral("CB_Runtime"))->setChecked(false);
-    window.chooseApplication(program);
+    openWindow();
+    window->setQtDir(qtDirFromSettings(settings));
+    widget<QCheckBox>("CB_Runtime")->setChecked(false);
+    window->chooseApplication(program);
 
-    auto *run = window.findChild<QPushButton *>(QStringLiteral("Run"));
-    QTest::mouseClick(run, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(run->isEnabled(), 30000);
-    *pane = window.findChild<QTextBrowser *>(QStringLiteral("textBrowser"))->toPlainText();
+    clickRunAndWait(30000);
+    *pane = this->pane();
     QVERIFY2(!pane->contains(QLatin1String("Cannot find GCC")), qPrintable(*pane));
     // Trevalo's own environment stays as it was.
     QCOMPARE(qgetenv("PATH"), pathWithoutCompiler(oldPath));

@@ -1,7 +1,8 @@
 // A stand-in for windeployqt.exe, for tests and for trying Trevalo without Windows.
 //
-// It writes each argument it received on its own line to standard output, then
-// does what these environment variables ask, in this order:
+// It writes each argument it received on its own line to standard output
+// (unless STANDIN_NO_ECHO is set and not empty), then does what these
+// environment variables ask, in this order:
 //
 //   STANDIN_ECHO_PATH       if set and not empty, write "PATH=" and the tool's own PATH
 //                           on a line, so a test sees the environment it was started in
@@ -132,8 +133,10 @@ static void sleepWithHeartbeat(long long msecs, const std::string &heartbeatFile
 int main(int argc, char *argv[])
 {
     useBinaryOutput();
-    for (const std::string &argument : utf8Arguments(argc, argv))
-        put(stdout, argument + '\n');
+    if (variable("STANDIN_NO_ECHO").empty()) {
+        for (const std::string &argument : utf8Arguments(argc, argv))
+            put(stdout, argument + '\n');
+    }
 
     if (!variable("STANDIN_ECHO_PATH").empty())
         put(stdout, "PATH=" + variable("PATH") + '\n');
