@@ -92,3 +92,15 @@ bool writeQtDir(const QString &iniPath, const QString &qtDir)
     QSaveFile file(iniPath);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
 }
+
+IniKitStore::IniKitStore(const QString &iniPath) : iniPath(iniPath) { }
+
+bool IniKitStore::save(const QString &qtDir)
+{
+    return writeQtDir(iniPath, qtDir);
+}
+
+QString IniKitStore::location() const
+{
+    return QFileInfo(iniPath).absoluteFilePath();
+}

@@ -1,6 +1,8 @@
 #ifndef QTDIRWRITER_H
 #define QTDIRWRITER_H
 
+#include "kit/kitstore.h"
+
 #include <QString>
 
 // The configuration file, relative to the working directory: start-up reads
@@ -14,5 +16,19 @@ QString configurationFile();
 // be written, or the folder cannot be written into it; the file is then
 // unchanged.
 bool writeQtDir(const QString &iniPath, const QString &qtDir);
+
+// Saves a chosen kit with writeQtDir(). A relative path is resolved against
+// the working directory of the moment, as start-up resolves it.
+class IniKitStore : public KitStore
+{
+public:
+    explicit IniKitStore(const QString &iniPath);
+
+    bool save(const QString &qtDir) override;
+    QString location() const override;
+
+private:
+    QString iniPath;
+};
 
 #endif // QTDIRWRITER_H

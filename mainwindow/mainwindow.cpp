@@ -1,8 +1,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "app/qtdirwriter.h"
 #include "kit/kitpaths.h"
+#include "kit/kitstore.h"
 #include "kit/programcheck.h"
 #include "kit/qtkit.h"
 #include "worker/myprocess.h"
@@ -229,14 +229,19 @@ void MainWindow::chooseQtDir(const QString &folder)
         return;
     }
     setQtDir(dir);
-    if (!writeQtDir(configurationFile(), dir)) {
-        const QString file = QFileInfo(configurationFile()).absoluteFilePath();
+    if (kitStore && !kitStore->save(dir)) {
+        const QString file = kitStore->location();
         QMessageBox::warning(
                 this, title,
                 tr("Trevalo uses the Qt kit %1 until it is closed, but could not save "
                    "it in %2.")
                         .arg(QDir::toNativeSeparators(dir), QDir::toNativeSeparators(file)));
     }
+}
+
+void MainWindow::setKitStore(KitStore *store)
+{
+    kitStore = store;
 }
 
 void MainWindow::setKitPlaces(const KitPlaces &places)
