@@ -10,7 +10,8 @@
 QString configurationFile();
 
 // Sets PATH of the [QTDIR] section in an INI file to a Qt kit folder by
-// editing the file's text, so that every other byte stays as it was:
+// editing the file's text, where start-up reads it (names in any letter case,
+// a comment after the value kept), so that every other byte stays as it was:
 // comments, other sections and keys, line ends, a byte-order mark. A missing
 // folder, file, section or key is added. Returns false when the file cannot
 // be written, or the folder cannot be written into it; the file is then
