@@ -36,7 +36,10 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/start.png")));
+    // Declared before the window, which keeps a pointer to it.
+    IniKitStore kitStore(configurationFile());
     MainWindow window;
+    window.setKitStore(&kitStore);
 
     // Resolved against the working directory, not the executable's folder.
     // The store stays alive while the event loop runs, which is when its

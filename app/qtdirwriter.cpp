@@ -1,5 +1,7 @@
 #include "qtdirwriter.h"
 
+#include "initext.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -7,14 +9,6 @@
 #include <QSaveFile>
 
 namespace {
-
-// How the settings store matches section and key names in an INI file: on
-// Windows regardless of case. The file is edited as it will be read.
-#ifdef Q_OS_WIN
-const Qt::CaseSensitivity nameCase = Qt::CaseInsensitive;
-#else
-const Qt::CaseSensitivity nameCase = Qt::CaseSensitive;
-#endif
 
 bool isBlank(char c)
 {
@@ -41,26 +35,6 @@ bool iniValue(const QString &qtDir, QByteArray *value)
     return true;
 }
 
-// Where the value of a "PATH = value ; comment" line ends: before a comment
-// outside quotes and before the blanks and the carriage return that precede
-// the line end.
-int valueEnd(const QByteArray &content, int from, int lineEnd)
-{
-    bool quoted = false;
-    int end = from;
-    while (end < lineEnd && (quoted || content.at(end) != ';')) {
-        if (content.at(end) == '\\')
-            ++end;
-        else if (content.at(end) == '"')
-            quoted = !quoted;
-        ++end;
-    }
-    end = qMin(end, lineEnd);
-    while (end > from && isBlank(content.at(end - 1)))
-        --end;
-    return end;
-}
-
 // Puts the value into the file's text. Of several PATH keys the last counts,
 // so that is the one changed.
 void putQtDir(QByteArray &content, const QByteArray &value)
@@ -69,33 +43,10 @@ void putQtDir(QByteArray &content, const QByteArray &value)
     const QByteArray lineEnd = content.contains("\r\n") || !content.contains('\n')
             ? QByteArray("\r\n")
             : QByteArray("\n");
-    int headerEnd = -1; // the end of the last [QTDIR] line
-    int valueStart = -1;
-    int valueStop = -1;
-    bool inSection = false;
-    int pos = content.startsWith(byteOrderMark) ? byteOrderMark.size() : 0;
-    while (pos <= content.size()) {
-        int end = content.indexOf('\n', pos);
-        if (end < 0)
-            end = content.size();
-        const QByteArray line = content.mid(pos, end - pos).trimmed();
-        const int equals = line.indexOf('=');
-        if (line.startsWith('[')) {
-            inSection = line.compare("[QTDIR]", nameCase) == 0;
-            if (inSection)
-                headerEnd = end;
-        } else if (inSection && equals > 0
-                   && line.left(equals).trimmed().compare("PATH", nameCase) == 0) {
-            valueStart = content.indexOf('=', pos) + 1;
-            while (valueStart < end && isBlank(content.at(valueStart)))
-                ++valueStart;
-            valueStop = valueEnd(content, valueStart, end);
-        }
-        pos = end + 1;
-    }
-
-    if (valueStart >= 0) {
-        content.replace(valueStart, valueStop - valueStart, value);
+    const QtDirEntry found = findQtDirEntry(content);
+    const int headerEnd = found.headerEnd;
+    if (!found.key.isEmpty()) {
+        content.replace(found.valueStart, found.valueEnd - found.valueStart, value);
     } else if (headerEnd >= 0 && headerEnd < content.size()) {
         content.insert(headerEnd + 1, "PATH=" + value + lineEnd);
     } else if (headerEnd >= 0) {
@@ -140,4 +91,16 @@ bool writeQtDir(const QString &iniPath, const QString &qtDir)
         return false;
     QSaveFile file(iniPath);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
+}
+
+IniKitStore::IniKitStore(const QString &iniPath) : iniPath(iniPath) { }
+
+bool IniKitStore::save(const QString &qtDir)
+{
+    return writeQtDir(iniPath, qtDir);
+}
+
+QString IniKitStore::location() const
+{
+    return QFileInfo(iniPath).absoluteFilePath();
 }

@@ -1,9 +1,9 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "app/qtdirwriter.h"
 #include "elidedbuttontext.h"
 #include "kit/kitpaths.h"
+#include "kit/kitstore.h"
 #include "queuedinput.h"
 #include "runplan.h"
 #include "runreport.h"
@@ -181,14 +181,19 @@ void MainWindow::chooseQtDir(const QString &folder)
         return;
     }
     setQtDir(dir);
-    if (!writeQtDir(configurationFile(), dir)) {
-        const QString file = QFileInfo(configurationFile()).absoluteFilePath();
+    if (kitStore && !kitStore->save(dir)) {
+        const QString file = kitStore->location();
         QMessageBox::warning(
                 this, title,
                 tr("Trevalo uses the Qt kit %1 until it is closed, but could not save "
                    "it in %2.")
                         .arg(QDir::toNativeSeparators(dir), QDir::toNativeSeparators(file)));
     }
+}
+
+void MainWindow::setKitStore(KitStore *store)
+{
+    kitStore = store;
 }
 
 void MainWindow::setKitPlaces(const KitPlaces &places)

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+class KitStore;
 class MyProcess;
 class ElidedButtonText;
 class QActionGroup;
@@ -39,9 +40,12 @@ public:
     void updateQmlDir(const QString &text);
     const QStringList &buildArguments(const DeployOptions &options);
 
-    // Uses the Qt kit in a folder from the next run on and saves it as the
-    // configured one; a folder without the deployment tool is refused.
+    // Uses the Qt kit in a folder from the next run on and saves it in the
+    // kit store, if there is one; a folder without the deployment tool is
+    // refused.
     void chooseQtDir(const QString &folder);
+    // Where a chosen kit is saved; the window does not own it.
+    void setKitStore(KitStore *store);
     // Where the Settings menu looks for Qt kits; tests lay their own out.
     void setKitPlaces(const KitPlaces &places);
 
@@ -98,6 +102,7 @@ private:
     QString lastAppDir;
     QPointer<QWidget> focusBeforeRun;
     KitPlaces kitPlaces;
+    KitStore *kitStore = nullptr;
     QActionGroup *kitEntries = nullptr;
     QString runtimeNote; // shown above "Sucessed!" of the current run
     ElidedButtonText *toolPathText = nullptr;

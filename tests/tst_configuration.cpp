@@ -8,11 +8,17 @@ namespace {
 
 const char defaultDir[] = "C:/Qt/Qt5.12.0/5.12.0/msvc2015_64";
 
-// Reads the Qt folder back the way a later start would.
+// Reads the Qt folder back the way a later start would, with the section and
+// key names in any letter case.
 QString storedQtDir(const QString &iniPath)
 {
     QSettings settings(iniPath, QSettings::IniFormat);
-    return settings.value(QStringLiteral("/QTDIR/PATH")).toString();
+    QString qtDir;
+    for (const QString &key : settings.allKeys()) {
+        if (key.compare(QLatin1String("QTDIR/PATH"), Qt::CaseInsensitive) == 0)
+            qtDir = settings.value(key).toString();
+    }
+    return qtDir;
 }
 
 } // namespace
@@ -53,6 +59,8 @@ void TestConfiguration::missingOrEmpty_writesDefault_data()
     QTest::newRow("section without the key") << QByteArray("[QTDIR]\nOTHER=1\n");
     QTest::newRow("garbage bytes") << QByteArray("\x01\x02[[[=\xff\xfe\n==\n\x7f", 13);
     QTest::newRow("text that is not UTF-8") << QByteArray("[QTDIR]\nNAME=\xe9t\xe9\n");
+    QTest::newRow("an empty key in a lower-case section gets the default, in that section")
+            << QByteArray("; my kits\n[qtdir]\npath=\n");
 }
 
 void TestConfiguration::missingOrEmpty_writesDefault()
@@ -72,7 +80,7 @@ void TestConfiguration::missingOrEmpty_writesDefault()
     }
 
     QCOMPARE(storedQtDir(iniPath), QString::fromLatin1(defaultDir));
-    QVERIFY(readAll(iniPath).contains("[QTDIR]"));
+    QCOMPARE(readAll(iniPath).toUpper().count("[QTDIR]"), 1);
 }
 
 void TestConfiguration::presentValue_isUsedAndFileKept_data()
@@ -111,6 +119,11 @@ void TestConfiguration::presentValue_isUsedAndFileKept_data()
     QTest::newRow("byte-order mark and CRLF line ends")
             << QByteArray("\xef\xbb\xbf[QTDIR]\r\nPATH=C:/Qt/5.15.2/msvc2019_64\r\n")
             << "C:/Qt/5.15.2/msvc2019_64";
+    QTest::newRow("a backslash before ';' is the folder's last separator")
+            << QByteArray("[QTDIR]\nPATH=C:\\Qt\\5.15.2\\;the old kit\n") << "C:/Qt/5.15.2/";
+    QTest::newRow("section and key in lower case, after a comment")
+            << QByteArray("; my kits\n[qtdir]\npath=C:/Qt/5.15.2/mingw81_64\n")
+            << "C:/Qt/5.15.2/mingw81_64";
     QTest::newRow("comments and other keys around it")
             << QByteArray("; hand-written\n[General]\nx=1\n[QTDIR]\nPATH=C:/Qt\nEXTRA=2\n") << "C:/Qt";
 }
@@ -156,6 +169,12 @@ void TestConfiguration::writeQtDir_changesOnlyThePath_data()
     QTest::newRow("of two PATH keys the last, which counts, is changed")
             << QByteArray("[QTDIR]\nPATH=a\n[x]\n[QTDIR]\nPATH=b") << kit
             << QByteArray("[QTDIR]\nPATH=a\n[x]\n[QTDIR]\nPATH=D:/Qt/5.15.2/mingw81_64");
+    QTest::newRow("a lower-case section's key is changed, no second section is added")
+            << QByteArray("; my kits\n[qtdir]\npath=C:/old\n") << kit
+            << QByteArray("; my kits\n[qtdir]\npath=D:/Qt/5.15.2/mingw81_64\n");
+    QTest::newRow("a backslash before ';' is replaced with the folder, the comment kept")
+            << QByteArray("[QTDIR]\nPATH=C:\\old\\;mine\n") << kit
+            << QByteArray("[QTDIR]\nPATH=D:/Qt/5.15.2/mingw81_64;mine\n");
     QTest::newRow("a section without the key gets it below its header")
             << QByteArray("[QTDIR]\nOTHER=1\n") << kit
             << QByteArray("[QTDIR]\nPATH=D:/Qt/5.15.2/mingw81_64\nOTHER=1\n");

@@ -1,3 +1,4 @@
+#include "app/qtdirwriter.h"
 #include "mainwindow/mainwindow.h"
 #include "testkit.h"
 #include "windowtest.h"
@@ -155,6 +156,7 @@ private:
     void chooseExecutable(const QString &path);
 
     FakeQtKit *kit = nullptr;
+    IniKitStore kitStore { configurationFile() }; // the program's own
 };
 
 void TestMainWindow::init()
@@ -166,6 +168,7 @@ void TestMainWindow::init()
     kit = new FakeQtKit;
     QVERIFY(kit->isValid());
     openWindow();
+    window->setKitStore(&kitStore);
     window->setQtDir(kit->qtDir());
 }
 
@@ -954,20 +957,25 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit_data()
 {
     QTest::addColumn<bool>("isKit");
     QTest::addColumn<bool>("confIsAFile");
+    QTest::addColumn<bool>("hasStore");
     QTest::addColumn<QString>("expectedMessage"); // a part of it; empty: no message
 
-    QTest::newRow("a kit is used at once and saved") << true << false << "";
+    QTest::newRow("a kit is used at once and saved") << true << false << true << "";
     QTest::newRow("a folder without the tool is refused and nothing changes")
-            << false << false << "There is no %TOOL%, so this folder is not a Qt kit.";
+            << false << false << true << "There is no %TOOL%, so this folder is not a Qt kit.";
     QTest::newRow("a kit that cannot be saved is used until Trevalo closes")
-            << true << true << "until it is closed, but could not save it in";
+            << true << true << true << "until it is closed, but could not save it in";
+    QTest::newRow("a window with nowhere to save a kit only uses it") << true << false << false << "";
 }
 
 void TestMainWindow::chooseQtDir_usesAndSavesAKit()
 {
     QFETCH(bool, isKit);
     QFETCH(bool, confIsAFile);
+    QFETCH(bool, hasStore);
     QFETCH(QString, expectedMessage);
+    if (!hasStore)
+        window->setKitStore(nullptr);
     QTemporaryDir work;
     QVERIFY(work.isValid());
     if (confIsAFile)
@@ -1012,7 +1020,7 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
     QCOMPARE(window->toolPath(), usedTool);
     if (confIsAFile)
         QCOMPARE(readAll(work.filePath(QStringLiteral("conf"))), QByteArray("x"));
-    else if (isKit)
+    else if (isKit && hasStore)
         QCOMPARE(readAll(work.filePath(QStringLiteral("conf/conf.ini"))),
                  "[QTDIR]\r\nPATH=" + folder.toUtf8() + "\r\n");
     else
