@@ -100,7 +100,7 @@ case "$command" in
         ;;
     test)
         cd "$build_dir"
-        QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
+        QT_QPA_PLATFORM=offscreen ctest --output-on-failure
         ;;
     bench)
         exec "$build_dir/bench/trevalo_bench" "${@:2}"
@@ -114,7 +114,7 @@ case "$command" in
         exec xvfb-run -a -s "-screen 0 2400x1600x24" bash -c '
             WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
             status=0
-            QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 --parallel "$(nproc)" || status=$?
+            QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" || status=$?
             /usr/lib/wine/wineserver -k || true
             exit $status'
         ;;
