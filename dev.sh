@@ -61,7 +61,7 @@ if [[ $command == *-windows ]]; then
     kit=${TREVALO_QT_KIT:-$PWD/$build_dir/qt$qt_major-mingw}
     if [ ! -f "$kit/bin/windeployqt.exe" ]; then
         archive=${TREVALO_QT_KIT_ARCHIVE:-../shared/qt$qt_major-mingw/qt$qt_major-mingw-kit.tar.xz}
-        [ -f "$archive" ] || { echo "No Qt kit for Windows: see README.md, Windows" >&2; exit 1; }
+        [ -f "$archive" ] || { echo "No Qt kit for Windows: see docs/building.md, The Qt kit" >&2; exit 1; }
         mkdir -p "$build_dir"
         tar -xJf "$archive" -C "$build_dir"
         kit=$PWD/$build_dir/qt$qt_major-mingw
@@ -119,7 +119,7 @@ case "$command" in
             exit $status'
         ;;
     package-windows)
-        # The zip ships Qt 5 (README.md, Windows, says why).
+        # The zip ships Qt 5 (docs/building.md, Qt 5 and Qt 6, says why).
         [ "$qt_major" = 5 ] || { echo "The Windows zip is made with Qt 5 only" >&2; exit 2; }
         exec tools/package-windows.sh "$build_dir" "$kit"
         ;;
