@@ -61,7 +61,7 @@ if [[ $command == *-windows ]]; then
     kit=${TREVALO_QT_KIT:-$PWD/$build_dir/qt$qt_major-mingw}
     if [ ! -f "$kit/bin/windeployqt.exe" ]; then
         archive=${TREVALO_QT_KIT_ARCHIVE:-../shared/qt$qt_major-mingw/qt$qt_major-mingw-kit.tar.xz}
-        [ -f "$archive" ] || { echo "No Qt kit for Windows: see README.md, Windows" >&2; exit 1; }
+        [ -f "$archive" ] || { echo "No Qt kit for Windows: see docs/building.md, The Qt kit" >&2; exit 1; }
         mkdir -p "$build_dir"
         tar -xJf "$archive" -C "$build_dir"
         kit=$PWD/$build_dir/qt$qt_major-mingw
@@ -100,7 +100,7 @@ case "$command" in
         ;;
     test)
         cd "$build_dir"
-        QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
+        QT_QPA_PLATFORM=offscreen ctest --output-on-failure
         ;;
     bench)
         exec "$build_dir/bench/trevalo_bench" "${@:2}"
@@ -114,12 +114,12 @@ case "$command" in
         exec xvfb-run -a -s "-screen 0 2400x1600x24" bash -c '
             WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
             status=0
-            QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 --parallel "$(nproc)" || status=$?
+            QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" || status=$?
             /usr/lib/wine/wineserver -k || true
             exit $status'
         ;;
     package-windows)
-        # The zip ships Qt 5 (README.md, Windows, says why).
+        # The zip ships Qt 5 (docs/building.md, Qt 5 and Qt 6, says why).
         [ "$qt_major" = 5 ] || { echo "The Windows zip is made with Qt 5 only" >&2; exit 2; }
         exec tools/package-windows.sh "$build_dir" "$kit"
         ;;

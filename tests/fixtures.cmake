@@ -7,13 +7,23 @@
 #
 # A <file> ending in .dll is made as a DLL. Fixtures land in the folder
 # "fixtures" beside the test programs; the target trevalo_fixtures makes them.
-find_program(TREVALO_MINGW64_GCC x86_64-w64-mingw32-gcc REQUIRED)
-find_program(TREVALO_MINGW64_DLLTOOL x86_64-w64-mingw32-dlltool REQUIRED)
-find_program(TREVALO_MINGW32_GCC i686-w64-mingw32-gcc REQUIRED)
-find_program(TREVALO_MINGW32_DLLTOOL i686-w64-mingw32-dlltool REQUIRED)
-
-set(TREVALO_FIXTURES_DIR ${CMAKE_CURRENT_BINARY_DIR}/fixtures)
-add_custom_target(trevalo_fixtures ALL)
+#
+# Without MinGW-w64 (an MSVC build, a machine without the mingw-w64 package)
+# TREVALO_HAVE_FIXTURES is 0, there are no fixture targets, and the tests that
+# read fixtures skip.
+find_program(TREVALO_MINGW64_GCC x86_64-w64-mingw32-gcc)
+find_program(TREVALO_MINGW64_DLLTOOL x86_64-w64-mingw32-dlltool)
+find_program(TREVALO_MINGW32_GCC i686-w64-mingw32-gcc)
+find_program(TREVALO_MINGW32_DLLTOOL i686-w64-mingw32-dlltool)
+if(TREVALO_MINGW64_GCC AND TREVALO_MINGW64_DLLTOOL AND TREVALO_MINGW32_GCC AND TREVALO_MINGW32_DLLTOOL)
+    set(TREVALO_HAVE_FIXTURES 1)
+    set(TREVALO_FIXTURES_DIR ${CMAKE_CURRENT_BINARY_DIR}/fixtures)
+    add_custom_target(trevalo_fixtures ALL)
+else()
+    set(TREVALO_HAVE_FIXTURES 0)
+    message(STATUS "MinGW-w64's gcc and dlltool (32 and 64 bit) not found: the tests that read "
+        "Windows programs are skipped (apt-get install mingw-w64, then configure again)")
+endif()
 
 function(trevalo_pe_fixture file bits)
     set(work ${CMAKE_CURRENT_BINARY_DIR}/fixture-sources/${file})

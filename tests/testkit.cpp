@@ -92,6 +92,14 @@ bool removeWhenFree(const QString &path)
     return !QFileInfo::exists(path);
 }
 
+bool haveFixtures()
+{
+    return TREVALO_HAVE_FIXTURES;
+}
+
+const char noFixtures[] = "needs MinGW-w64 (apt-get install mingw-w64) to make the Windows test "
+                          "programs; configure the build again once it is installed";
+
 QColor lineColor(const QTextBlock &line)
 {
     const QBrush brush = line.begin().fragment().charFormat().foreground();

@@ -42,6 +42,13 @@ bool removeWhenFree(const QString &path);
 // own colour applies.
 QColor lineColor(const QTextBlock &line);
 
+// Whether the build made the Windows programs and DLLs of tests/fixtures.cmake
+// (the folder "fixtures" beside the test programs). Configured without
+// MinGW-w64 it made none, and the tests that read them skip with
+// `noFixtures` as the reason.
+bool haveFixtures();
+extern const char noFixtures[];
+
 // A file's bytes, or nothing when it cannot be read.
 QByteArray readAll(const QString &path);
 bool writeAll(const QString &path, const QByteArray &bytes);

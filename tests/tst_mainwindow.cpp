@@ -391,6 +391,8 @@ void TestMainWindow::run_refusesAProgramThatDoesNotFit()
 {
     QFETCH(QString, program);
     QFETCH(QString, reason);
+    if (!haveFixtures())
+        QSKIP(noFixtures);
     QVERIFY(QFile::copy(fixture("core64.dll"), kit->qtDir() + QStringLiteral("/bin/Qt5Core.dll")));
     const QString removed = laidDown("/removed/a.exe");
     if (program.isNull()) {
@@ -438,6 +440,8 @@ void TestMainWindow::run_withAMinGWKitFromQtsInstaller()
     QFETCH(QStringList, options);
     QFETCH(bool, mingwOnPath);
     QFETCH(bool, note);
+    if (!haveFixtures())
+        QSKIP(noFixtures);
 
     // <root>/<version>/<kit> and <root>/Tools/<mingw>/bin, with the runtime
     // DLLs of both byte for byte the same.

@@ -24,7 +24,19 @@ if [ -z "${PACKAGE_IN_XVFB:-}" ]; then
 fi
 
 work=$(mktemp -d)
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+program=
+# The started trevalo.exe is ended and waited for before the wine server goes:
+# ended by the server instead, bash would report it ("Killed") after the last
+# line.
+cleanup() {
+    if [ -n "$program" ]; then
+        kill "$program" 2>/dev/null || true
+        wait "$program" 2>/dev/null || true
+    fi
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 # The tool copies the MinGW runtime from beside the g++.exe it finds on PATH,
 # as in a MinGW installation.
@@ -67,7 +79,16 @@ done
 grep -q "qtbase-everywhere-opensource-src-$qt_version.tar.xz" "$work/check/$name/licenses/Qt-source.txt" \
     || { echo "dist/$name.zip does not say where Qt $qt_version's source is" >&2; exit 1; }
 (cd "$work/check/home" && unset WINEPATH && exec "$wine" "../$name/trevalo.exe") &
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^MainWindow$' | head -n 1) || true
+program=$!
+# A search that meets a window going away (the window may be made again once
+# shown) ends with an X error: search again, for a minute in all.
+deadline=$((SECONDS + 60))
+window=
+until [ -n "$window" ] || [ $SECONDS -ge $deadline ]; do
+    window=$(timeout $((deadline - SECONDS + 1)) xdotool search --sync --onlyvisible --name '^MainWindow$' \
+        2>/dev/null | head -n 1) || true
+    [ -n "$window" ] || sleep 1
+done
 if [ -z "$window" ]; then
     echo "trevalo.exe from dist/$name.zip showed no window under wine" >&2
     exit 1

@@ -25,9 +25,19 @@ if [ -z "${SCREENSHOT_IN_XVFB:-}" ]; then
 fi
 
 work=$(mktemp -d)
-# The prefix is left at 100 % display scaling.
-trap '"$wine" reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
-    /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+program=
+# The started trevalo.exe is ended and waited for first, so that bash does not
+# report it as Killed; the prefix is left at 100 % display scaling.
+cleanup() {
+    if [ -n "$program" ]; then
+        kill "$program" 2>/dev/null || true
+        wait "$program" 2>/dev/null || true
+    fi
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 (cd "$work" && cmake -E tar xf "$OLDPWD/dist/$name.zip")
 mkdir -p "$work/home/conf" "$work/Demo"
@@ -39,6 +49,7 @@ printf '[QTDIR]\nPATH=Z:%s\n' "$kit" > "$work/home/conf/conf.ini"
 dpi=${SCREENSHOT_DPI:-96}
 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
 (cd "$work/home" && exec "$wine" "../$name/trevalo.exe" "Z:$work/Demo/Demo.exe") &
+program=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^MainWindow$' | head -n 1)
 xdotool windowmove --sync "$window" 0 0
 sleep 3
