@@ -55,31 +55,49 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 if [[ $command == *-windows ]]; then
+    # Unpacks a kit archive into the build folder, once for each archive:
+    # <archive> <the folder it unpacks to>.
+    unpack_kit() {
+        local stamp=$build_dir/$2/.unpacked-from
+        if [ "$(cat "$stamp" 2>/dev/null)" != "$1" ]; then
+            mkdir -p "$build_dir"
+            tar -xJf "$1" -C "$build_dir"
+            echo "$1" >"$stamp"
+        fi
+    }
+    # The Qt 6 kit with Qt QML and Qt Quick is a superset of the plain one and
+    # is taken where its archive lies beside the repository: the suite then
+    # also deploys a Qt Quick program.
+    quick6=../shared/qt6-mingw-quick/qt6-mingw-quick-kit.tar.xz
+    archive6=${TREVALO_QT6_KIT_ARCHIVE:-$quick6}
+    [ -f "$archive6" ] || archive6=../shared/qt6-mingw/qt6-mingw-kit.tar.xz
+
     # A Qt kit built for Windows with MinGW-w64: TREVALO_QT_KIT names an
-    # unpacked one; otherwise the archive beside the repository is unpacked
-    # into the build folder once.
-    kit=${TREVALO_QT_KIT:-$PWD/$build_dir/qt$qt_major-mingw}
-    if [ ! -f "$kit/bin/windeployqt.exe" ]; then
-        archive=${TREVALO_QT_KIT_ARCHIVE:-../shared/qt$qt_major-mingw/qt$qt_major-mingw-kit.tar.xz}
+    # unpacked one; otherwise the archive beside the repository is unpacked.
+    kit=${TREVALO_QT_KIT:-}
+    if [ -z "$kit" ]; then
+        archive=../shared/qt5-mingw/qt5-mingw-kit.tar.xz
+        [ "$qt_major" = 5 ] || archive=$archive6
+        archive=${TREVALO_QT_KIT_ARCHIVE:-$archive}
         [ -f "$archive" ] || { echo "No Qt kit for Windows: see docs/building.md, The Qt kit" >&2; exit 1; }
-        mkdir -p "$build_dir"
-        tar -xJf "$archive" -C "$build_dir"
+        unpack_kit "$archive" "qt$qt_major-mingw"
         kit=$PWD/$build_dir/qt$qt_major-mingw
     fi
     cmake_args+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTREVALO_QT_KIT="$kit")
-    # The suite also deploys a Qt 6 program with a Qt 6 kit's own tool:
+    # The suite also deploys Qt 6 programs with a Qt 6 kit's own tool:
     # TREVALO_QT6_KIT names an unpacked kit, or the archive beside the
-    # repository is unpacked once; without either that case is skipped.
+    # repository is unpacked; without either those cases are skipped.
     if [ "$command" = test-windows ]; then
-        kit6=${TREVALO_QT6_KIT:-$PWD/$build_dir/qt6-mingw}
-        archive6=${TREVALO_QT6_KIT_ARCHIVE:-../shared/qt6-mingw/qt6-mingw-kit.tar.xz}
-        if [ ! -f "$kit6/bin/windeployqt.exe" ] && [ -f "$archive6" ]; then
-            mkdir -p "$build_dir"
-            tar -xJf "$archive6" -C "$build_dir"
+        kit6=${TREVALO_QT6_KIT:-}
+        if [ -z "$kit6" ] && [ -f "$archive6" ]; then
+            unpack_kit "$archive6" qt6-mingw
             kit6=$PWD/$build_dir/qt6-mingw
         fi
         if [ -f "$kit6/bin/windeployqt.exe" ]; then
             cmake_args+=(-DTREVALO_QT6_KIT="$kit6")
+        fi
+        if [ ! -f "$kit6/bin/qmlimportscanner.exe" ]; then
+            echo "No Qt 6 kit with Qt Quick ($quick6): the Qt Quick program's deployment is skipped" >&2
         fi
     fi
     export WINEPREFIX=${WINEPREFIX:-$PWD/$build_dir/wine}

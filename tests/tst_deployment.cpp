@@ -19,13 +19,20 @@ private slots:
 
     void programInAnOddFolder_isDeployedAndThenStartsOnItsOwn();
     void qt6Program_isDeployedWithItsRuntimeAndStartsOnItsOwn();
+    void quickProgram_qmlFolderChosenInTheDialog_deploysItsModulesAndLoadsItsQml();
     void notAWindowsProgram_showsTheToolsErrorAndExitCode();
 
 private:
     QString layOutKit(const QString &from, const QString &version, const QString &kit,
                       const QString &mingw);
-    void deploy(const QString &kit, const QString &program, QString *pane);
+    void deploy(const QString &kit, const QString &program, QString *pane,
+                const QString &qmlDir = QString());
+    void chooseQmlFolder(const QString &folder);
+    bool startsOnItsOwn(const QString &program, const QStringList &arguments, const QString &marker,
+                        QByteArray *output);
     void verifyStartsOnItsOwn(const QString &program, const QString &marker);
+    void layOutQuickProgram(QString *program, QString *qmlDir);
+    bool loadsItsQml(const QString &program, const QString &qmlDir, QByteArray *output);
 
     QString trevalo;
     QTemporaryDir *installer = nullptr;
@@ -41,6 +48,14 @@ namespace {
 const QStringList mingwRuntime = { QStringLiteral("libgcc_s_seh-1.dll"),
                                    QStringLiteral("libstdc++-6.dll"),
                                    QStringLiteral("libwinpthread-1.dll") };
+
+#ifdef QT6_QUICK_QML
+const char quickQml[] = QT6_QUICK_QML;
+#else
+const char quickQml[] = "";
+#endif
+// What the Qt Quick program prints once it has shown the window of its QML.
+const QLatin1String quickTitle("Qt Quick loaded its QML");
 
 bool copyFolder(const QString &from, const QString &to)
 {
@@ -74,6 +89,8 @@ QByteArray pathWithoutCompiler(const QByteArray &path)
 void TestDeployment::initTestCase()
 {
     catchWarnings();
+    // Qt's own file dialogs, which a test can drive, also on Windows.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     // Made absolute before any test changes the working directory: a path
     // fixed at build time may lack a drive letter (a cross-build).
     trevalo = QFileInfo(QStringLiteral(TREVALO_BINARY)).absoluteFilePath();
@@ -102,10 +119,10 @@ void TestDeployment::cleanupTestCase()
     delete installer;
 }
 
-// Copies what the kit's tool needs of the kit (bin, plugins, mkspecs/*.pri,
-// and Qt Core's import library, by which Qt 6 tells that its prefix is the
-// folder above bin) and lays its MinGW beside it: g++.exe and the kit's
-// runtime DLLs.
+// Copies what the kit's tool needs of the kit (bin, plugins, the QML modules
+// if it has any, mkspecs/*.pri, and Qt Core's import library, by which Qt 6
+// tells that its prefix is the folder above bin) and lays its MinGW beside
+// it: g++.exe and the kit's runtime DLLs.
 QString TestDeployment::layOutKit(const QString &from, const QString &version, const QString &kit,
                                   const QString &mingw)
 {
@@ -118,6 +135,9 @@ QString TestDeployment::layOutKit(const QString &from, const QString &version, c
         || !QDir().mkpath(target + QStringLiteral("/mkspecs"))
         || !QDir().mkpath(target + QStringLiteral("/lib")) || !QDir().mkpath(mingwBin)
         || !writeAll(mingwBin + QStringLiteral("/g++.exe"), QByteArray()))
+        return QString();
+    const QString qml = source + QStringLiteral("/qml");
+    if (QFileInfo(qml).isDir() && !copyFolder(qml, target + QStringLiteral("/qml")))
         return QString();
     QStringList files;
     for (const QString &pri :
@@ -161,8 +181,10 @@ void TestDeployment::cleanup()
 
 // Runs the kit's real tool on `program` through the window, configured as a
 // user would: conf/conf.ini names the kit, NO-Runtime unticked, no g++.exe on
-// PATH.
-void TestDeployment::deploy(const QString &kit, const QString &program, QString *pane)
+// PATH. A `qmlDir` is chosen through the QML folder dialog; without one
+// QML-Dir is unticked, and the tool looks for QML in the program's folder.
+void TestDeployment::deploy(const QString &kit, const QString &program, QString *pane,
+                            const QString &qmlDir)
 {
     QDir().mkpath(QStringLiteral("conf"));
     writeAll(QStringLiteral("conf/conf.ini"), "[QTDIR]\nPATH=" + kit.toUtf8() + "\n");
@@ -171,6 +193,12 @@ void TestDeployment::deploy(const QString &kit, const QString &program, QString 
     window->setQtDir(qtDirFromSettings(settings));
     widget<QCheckBox>("CB_Runtime")->setChecked(false);
     window->chooseApplication(program);
+    if (qmlDir.isEmpty())
+        widget<QCheckBox>("CB_QML")->setChecked(false);
+    else
+        chooseQmlFolder(qmlDir);
+    if (QTest::currentTestFailed())
+        return;
 
     clickRunAndWait(30000);
     *pane = this->pane();
@@ -179,13 +207,39 @@ void TestDeployment::deploy(const QString &kit, const QString &program, QString 
     QCOMPARE(qgetenv("PATH"), pathWithoutCompiler(oldPath));
 }
 
-// The program beside its deployed files, started on the windows platform with
-// nothing of the kit or of MinGW on its DLL path, gets as far as its event
-// loop: it writes `marker` there (a file or a line on standard output).
-void TestDeployment::verifyStartsOnItsOwn(const QString &program, const QString &marker)
+// Types the folder into the QML folder dialog's field and accepts it.
+void TestDeployment::chooseQmlFolder(const QString &folder)
+{
+    const QString typed = QDir::toNativeSeparators(folder);
+    whenModalOpens([typed](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(field);
+        field->setText(typed);
+        // The dialog's own check, as when the user presses Enter.
+        static_cast<QDialog *>(dialog)->accept();
+        if (dialog->isVisible()) {
+            dialog->reject();
+            QFAIL("The dialog did not take the folder");
+        }
+    });
+    QTest::mouseClick(widget<QToolButton>("TB_qmldir"), Qt::LeftButton);
+    QCOMPARE(widget<QLineEdit>("qmldir")->text(), typed);
+}
+
+// Whether the program beside its deployed files, started on the windows
+// platform with nothing of the kit or of MinGW on its DLL path, gets as far
+// as its event loop: it writes `marker` there (a file or a line on standard
+// output). Its standard output and error are left in `output`.
+bool TestDeployment::startsOnItsOwn(const QString &program, const QStringList &arguments,
+                                    const QString &marker, QByteArray *output)
 {
     const QString runDir = work->filePath(QStringLiteral("run"));
-    QVERIFY(QDir().mkpath(runDir));
+    if (!QDir().mkpath(runDir)) {
+        *output = "Cannot make " + runDir.toLocal8Bit();
+        return false;
+    }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString system = environment.value(QStringLiteral("SystemRoot"));
     environment.insert(QStringLiteral("PATH"), system + QStringLiteral("\\system32;") + system);
@@ -194,24 +248,57 @@ void TestDeployment::verifyStartsOnItsOwn(const QString &program, const QString 
     QProcess deployed;
     deployed.setProcessEnvironment(environment);
     deployed.setWorkingDirectory(runDir);
-    deployed.start(program, QStringList());
-    QVERIFY2(deployed.waitForStarted(), qPrintable(deployed.errorString()));
+    deployed.start(program, arguments);
+    if (!deployed.waitForStarted()) {
+        *output = deployed.errorString().toLocal8Bit();
+        return false;
+    }
     const QString markerFile = runDir + QLatin1Char('/') + marker;
-    QByteArray output;
+    output->clear();
     QElapsedTimer clock;
     clock.start();
-    while (!QFile::exists(markerFile) && !output.contains(marker.toUtf8())
+    while (!QFile::exists(markerFile) && !output->contains(marker.toUtf8())
            && deployed.state() == QProcess::Running && clock.elapsed() < 20000) {
         QTest::qWait(50);
-        output += deployed.readAllStandardOutput();
+        *output += deployed.readAllStandardOutput();
     }
-    output += deployed.readAllStandardOutput();
+    *output += deployed.readAllStandardOutput();
     // A copy that cannot start stops at a message box on Windows; end it either way.
-    const bool reachedItsLoop = QFile::exists(markerFile) || output.contains(marker.toUtf8());
+    const bool reachedItsLoop = QFile::exists(markerFile) || output->contains(marker.toUtf8());
     deployed.kill();
     deployed.waitForFinished();
-    QVERIFY2(reachedItsLoop,
-             qPrintable(QString::fromLocal8Bit(output + deployed.readAllStandardError())));
+    *output += deployed.readAllStandardError();
+    return reachedItsLoop;
+}
+
+void TestDeployment::verifyStartsOnItsOwn(const QString &program, const QString &marker)
+{
+    QByteArray output;
+    QVERIFY2(startsOnItsOwn(program, QStringList(), marker, &output),
+             qUtf8Printable(QString::fromLocal8Bit(output)));
+}
+
+// The Qt Quick program in a folder of its own, and its QML in another whose
+// name has a space and a letter beyond ASCII, as a project keeps its sources
+// apart from its build: the tool finds the QML only where it is told to look.
+void TestDeployment::layOutQuickProgram(QString *program, QString *qmlDir)
+{
+    *qmlDir = work->filePath(QStringLiteral("QML für uns"));
+    QVERIFY(QDir().mkpath(*qmlDir));
+    QVERIFY(QFile::copy(QFileInfo(QString::fromUtf8(quickQml)).absoluteFilePath(),
+                        *qmlDir + QStringLiteral("/main.qml")));
+    const QString appDir = work->filePath(QStringLiteral("quick app"));
+    *program = appDir + QStringLiteral("/qt6quick.exe");
+    QVERIFY(QDir().mkpath(appDir));
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/qt6quick.exe"),
+                        *program));
+}
+
+// Whether the deployed Qt Quick program, started on its own, shows the window
+// of its QML; if not, its output says why (a module not installed, say).
+bool TestDeployment::loadsItsQml(const QString &program, const QString &qmlDir, QByteArray *output)
+{
+    return startsOnItsOwn(program, { qmlDir + QStringLiteral("/main.qml") }, quickTitle, output);
 }
 
 void TestDeployment::programInAnOddFolder_isDeployedAndThenStartsOnItsOwn()
@@ -265,6 +352,31 @@ void TestDeployment::qt6Program_isDeployedWithItsRuntimeAndStartsOnItsOwn()
                  qPrintable(dll));
 
     verifyStartsOnItsOwn(program, QStringLiteral("Deployed with Qt 6.4.2"));
+}
+
+void TestDeployment::quickProgram_qmlFolderChosenInTheDialog_deploysItsModulesAndLoadsItsQml()
+{
+    if (kit6.isEmpty() || !*quickQml)
+        QSKIP("No Qt 6 kit with Qt Quick for Windows given (TREVALO_QT6_KIT)");
+    QString program;
+    QString qmlDir;
+    layOutQuickProgram(&program, &qmlDir);
+    if (QTest::currentTestFailed())
+        return;
+
+    QString pane;
+    deploy(kit6, program, &pane, qmlDir);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(pane.endsWith(QLatin1String("\n\nSucessed!")), qPrintable(pane));
+    // The modules main.qml imports, each with its plugin, and Qt QML's own.
+    for (const char *file :
+         { "QtQuick/qmldir", "QtQuick/qtquick2plugin.dll", "QtQuick/Window/qmldir",
+           "QtQuick/Window/quickwindowplugin.dll", "QtQml/qmldir", "QtQml/qmlplugin.dll" })
+        QVERIFY2(QFileInfo(program).dir().exists(QLatin1String(file)), file);
+
+    QByteArray output;
+    QVERIFY2(loadsItsQml(program, qmlDir, &output), qUtf8Printable(QString::fromLocal8Bit(output)));
 }
 
 void TestDeployment::notAWindowsProgram_showsTheToolsErrorAndExitCode()

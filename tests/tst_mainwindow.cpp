@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <thread>
 
 namespace {
@@ -43,20 +42,6 @@ QString theApp()
 QString fixture(const char *name)
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/fixtures/") + QLatin1String(name);
-}
-
-// Runs `handle` on the next modal dialog once the caller's code has opened it.
-void whenModalOpens(std::function<void(QWidget *)> handle)
-{
-    QTimer::singleShot(0, [handle]() {
-        QWidget *modal = nullptr;
-        QElapsedTimer timer;
-        timer.start();
-        while (!(modal = QApplication::activeModalWidget()) && timer.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QVERIFY2(modal, "no modal dialog opened");
-        handle(modal);
-    });
 }
 
 // Types a path into a Qt file dialog and accepts it, as a user would.

@@ -1,9 +1,12 @@
 #include "windowtest.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QtTest>
 
 QString WindowTest::pane() const
@@ -32,6 +35,19 @@ void WindowTest::clickRunAndWait(int timeout)
     QTest::mouseClick(run, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(run->isEnabled(), timeout);
     QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void whenModalOpens(std::function<void(QWidget *)> handle)
+{
+    QTimer::singleShot(0, [handle]() {
+        QWidget *modal = nullptr;
+        QElapsedTimer timer;
+        timer.start();
+        while (!(modal = QApplication::activeModalWidget()) && timer.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QVERIFY2(modal, "no modal dialog opened");
+        handle(modal);
+    });
 }
 
 WorkingDirectory::WorkingDirectory(const QString &path)

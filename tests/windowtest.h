@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // What the window suites share: the window under test, its widgets by object
 // name, the pane's text, and a click on Run that waits for the run to end.
 class WindowTest
@@ -26,6 +28,9 @@ protected:
 
     MainWindow *window = nullptr;
 };
+
+// Runs `handle` on the next modal dialog once the caller's code has opened it.
+void whenModalOpens(std::function<void(QWidget *)> handle);
 
 // Makes a folder the working directory, where the window finds and saves
 // conf/conf.ini, until it goes out of scope.

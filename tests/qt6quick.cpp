@@ -1,0 +1,46 @@
+// A small Qt Quick program for the deployment test, built against the Qt 6
+// kit with the MinGW compiler directly (it needs no moc): it loads the QML
+// file named on its command line, and once the window has drawn its first
+// frame it prints the window's title, which only that file gives it, and ends.
+// A file that cannot be loaded, a QML module missing say, ends it with exit
+// code 1 and the engine's errors on standard error.
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+
+#include <cstdio>
+
+namespace {
+
+void toStandardError(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    std::fflush(stderr);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // A Windows program without a console sends its messages to the debugger.
+    qInstallMessageHandler(toStandardError);
+    // Wine cannot compile Direct3D 11's shaders; the software back end needs none.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    if (app.arguments().size() != 2)
+        return 2;
+    QQmlApplicationEngine engine(QUrl::fromLocalFile(app.arguments().at(1)));
+    const QList<QObject *> roots = engine.rootObjects();
+    auto *window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.first());
+    if (!window)
+        return 1;
+    QObject::connect(
+            window, &QQuickWindow::frameSwapped, &app,
+            [window]() {
+                std::printf("%s\n", qPrintable(window->title()));
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            },
+            Qt::QueuedConnection);
+    return app.exec();
+}
