@@ -320,10 +320,13 @@ void TestMyProcess::output_isUtf8UpToFirstZeroByte_data()
 
     QTest::newRow("Chinese text in UTF-8")
             << QByteArray("\xe9\x83\xa8\xe7\xbd\xb2 ok\n") << QString::fromUtf8("部署 ok\n");
-    QTest::newRow("invalid UTF-8 becomes replacement characters")
-            << QByteArray("a\xff\xfe"
-                          "b\n")
-            << QStringLiteral("a\uFFFD\uFFFDb\n");
+    // As the real tool names a folder "QML für uns" on Windows; where the
+    // system's code page is UTF-8 too, the bytes become replacement characters.
+    const QByteArray notUtf8("Scanning C:\\QML f\xfcr uns:\n");
+    QTest::newRow("text that is not UTF-8 is in the system's code page")
+            << notUtf8 << QString::fromLocal8Bit(notUtf8);
+    QTest::newRow("a replacement character written in UTF-8 stays UTF-8")
+            << QByteArray("a\xef\xbf\xbd\xe9\x83\xa8\n") << QString::fromUtf8("a\uFFFD部\n");
     QTest::newRow("the text ends at the first zero byte")
             << QByteArray("shown\0hidden\n", 13) << QStringLiteral("shown");
     QTest::newRow("a zero byte first leaves nothing") << QByteArray("\0rest", 5) << QString();

@@ -4,11 +4,17 @@
 
 namespace {
 
-// The tool writes UTF-8; as with a C string, its text ends at the first zero byte.
+// The tool's text, which ends at the first zero byte as a C string does. It is
+// UTF-8 where it is valid UTF-8; Qt's Windows tool writes the paths it names
+// in the system's code page, where "für" or a Chinese folder name would be
+// invalid UTF-8, and such text is read in that code page.
 QString toolText(const QByteArray &bytes)
 {
     const int end = bytes.indexOf('\0');
-    return QString::fromUtf8(end < 0 ? bytes : bytes.left(end));
+    const QByteArray text = end < 0 ? bytes : bytes.left(end);
+    const QString utf8 = QString::fromUtf8(text);
+    const bool invalid = utf8.contains(QChar::ReplacementCharacter) && !text.contains("\xef\xbf\xbd");
+    return invalid ? QString::fromLocal8Bit(text) : utf8;
 }
 
 } // namespace
