@@ -50,15 +50,18 @@ struct Case
     // Checks a folder laid out as the tool deploys a Qt Widgets program
     // from that kit; the baseline is the tool's own run.
     bool deployedCheck;
+    // Checks a folder of 10,000 DLLs against a bare walk through it.
+    bool manyFiles;
 };
 
 const Case cases[] = {
-    { "run", "Run, one line of output", 0, 21, 5, false, false, false },
-    { "output-1mb", "Run, 1 MB of output", 1 << 20, 9, 3, false, false, false },
-    { "output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false, false, false },
-    { "startup", "Start-up until exposed", 0, 15, 3, true, false, false },
-    { "deploy", "Real deployment with windeployqt.exe", 0, 9, 3, false, true, false },
-    { "check", "Check of a deployed Qt 5 Widgets folder", 0, 21, 5, false, true, true },
+    { "run", "Run, one line of output", 0, 21, 5, false, false, false, false },
+    { "output-1mb", "Run, 1 MB of output", 1 << 20, 9, 3, false, false, false, false },
+    { "output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false, false, false, false },
+    { "startup", "Start-up until exposed", 0, 15, 3, true, false, false, false },
+    { "deploy", "Real deployment with windeployqt.exe", 0, 9, 3, false, true, false, false },
+    { "check", "Check of a deployed Qt 5 Widgets folder", 0, 21, 5, false, true, true, false },
+    { "check-10k", "Check of a folder of 10,000 DLLs", 0, 5, 1, false, false, false, true },
 };
 
 const Case *findCase(const QString &name)
@@ -363,6 +366,52 @@ QList<double> measureCheck(int repetitions)
     return times;
 }
 
+// 10,000 small DLLs in 100 folders beside the program, each read by the
+// check; the baseline only walks the folder and reads each file's size.
+QList<double> measureManyFiles(bool ours, int repetitions)
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("helperapp.exe"));
+    if (!QFile::copy(QStringLiteral(TREVALO_FIXTURES "/helperapp.exe"), program))
+        fail(QStringLiteral("cannot copy the program"));
+    const QByteArray dll = [] {
+        QFile file(QStringLiteral(TREVALO_FIXTURES "/libdeep.dll"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    for (int folder = 0; folder < 100; ++folder) {
+        const QString path = dir.filePath(QString::number(folder));
+        QDir().mkpath(path);
+        for (int i = 0; i < 100; ++i) {
+            QFile file(path + QStringLiteral("/lib%1.dll").arg(i));
+            if (!file.open(QIODevice::WriteOnly) || file.write(dll) != dll.size())
+                fail(QStringLiteral("cannot write the DLLs"));
+        }
+    }
+    const auto walk = [&dir]() {
+        int files = 0;
+        QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            if (it.fileInfo().size() > 0)
+                ++files;
+        }
+        return files;
+    };
+    if (ours ? checkDeployment(program, {}).checkedFiles != 10001 : walk() != 10001)
+        fail(QStringLiteral("the check or the walk did not see every file"));
+    QList<double> times;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        if (ours)
+            checkDeployment(program, {});
+        else
+            walk();
+        times << msecsSince(timer);
+    }
+    return times;
+}
+
 double measureStartup(bool ours)
 {
     QElapsedTimer timer;
@@ -386,10 +435,11 @@ double measureStartup(bool ours)
 // One side of one case, in this process.
 int measureSide(const Case &c, bool ours, int repetitions)
 {
-    const QList<double> times = c.deployedCheck && ours ? measureCheck(repetitions)
-            : c.realTool                                ? measureDeploy(ours, repetitions)
-            : c.freshProcessEachTime                    ? QList<double> { measureStartup(ours) }
-                                                        : measureRun(c, ours, repetitions);
+    const QList<double> times = c.manyFiles ? measureManyFiles(ours, repetitions)
+            : c.deployedCheck && ours       ? measureCheck(repetitions)
+            : c.realTool                    ? measureDeploy(ours, repetitions)
+            : c.freshProcessEachTime        ? QList<double> { measureStartup(ours) }
+                                            : measureRun(c, ours, repetitions);
     for (double time : times)
         std::printf("ms %.3f\n", time);
     std::printf("peak_mb %.1f\n", peakMemoryMb());
@@ -471,6 +521,8 @@ int runAll(bool shortMode)
         QString goal;
         if (c.freshProcessEachTime)
             goal = QStringLiteral("ours < 150 ms: %1").arg(oursMs < 150 ? "met" : "missed");
+        else if (c.manyFiles)
+            goal = QStringLiteral("ours < 1000 ms: %1").arg(oursMs < 1000 ? "met" : "missed");
         else if (c.deployedCheck)
             goal = QStringLiteral("ours < 20 ms and ≤ 0.05: %1")
                            .arg(oursMs < 20 && ratio <= 0.05 ? "met" : "missed");
