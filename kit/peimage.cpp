@@ -43,19 +43,30 @@ public:
             size = file.size();
     }
 
-    // Up to `length` bytes from `offset`, fewer at the end of the file.
+    // Up to `length` bytes from `offset`, fewer at the end of the file. The
+    // headers, and the import descriptors and their names, lie close together:
+    // reading whole pages serves most reads from the last one.
     QByteArray read(qint64 offset, int length)
     {
-        if (offset < 0 || offset >= size || length <= 0 || !file.seek(offset))
+        if (offset < 0 || offset >= size || length <= 0)
             return QByteArray();
-        return file.read(qMin<qint64>(length, size - offset));
+        const qint64 end = qMin<qint64>(offset + length, size);
+        if (offset < cachedAt || end > cachedAt + cache.size()) {
+            const qint64 start = offset - offset % pageSize;
+            if (!file.seek(start))
+                return QByteArray();
+            cache = file.read(qMin<qint64>(qMax<qint64>(end - start, pageSize), size - start));
+            cachedAt = start;
+        }
+        return cache.mid(int(offset - cachedAt), int(end - offset));
     }
 
-    qint64 fileSize() const { return size; }
-
 private:
+    static const int pageSize = 4096;
     QFile file;
     qint64 size = 0;
+    QByteArray cache;
+    qint64 cachedAt = 0;
 };
 
 // The file offset of a relative virtual address, or -1 where no section holds it.
