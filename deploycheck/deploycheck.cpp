@@ -160,13 +160,14 @@ QString whereOnThisMachine(const MissingDll &dll)
 
 } // namespace
 
-bool DeployCheck::passed() const
+QStringList DeployCheck::neededMissing() const
 {
+    QStringList names;
     for (const MissingDll &dll : missing) {
         if (!dll.onDemand && !(isMsvcRuntime(dll.name) && !vcRedistInstallers.isEmpty()))
-            return false;
+            names << dll.name;
     }
-    return true;
+    return names;
 }
 
 QStringList placesToLook(const QProcessEnvironment &environment, const QString &kitDir)

@@ -29,8 +29,11 @@ struct DeployCheck
     QStringList vcRedistInstallers; // vc_redist.<arch>.exe in the folder
     QVector<MissingDll> missing;
 
-    // Whether every DLL needed at start-up was resolved; on-demand ones do not count.
-    bool passed() const;
+    // The DLLs missing at start-up, which a trial that fails to start names;
+    // on-demand ones and an MSVC runtime whose installer is in the folder
+    // are left out.
+    QStringList neededMissing() const;
+    bool passed() const { return neededMissing().isEmpty(); }
 };
 
 // One line of the check's report. Lines that warn stand out in the pane.
