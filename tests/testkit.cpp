@@ -121,6 +121,9 @@ quint32 u32In(const QByteArray &bytes, int at)
 
 QByteArray withDelayImportDirectory(QByteArray image, const QByteArray &dll, int *descriptorAt)
 {
+    // Anything but a program this helper was written for comes back as it is.
+    if (image.size() < 64 || u32In(image, 0x3c) > quint32(image.size() - 256))
+        return image;
     const int peAt = int(u32In(image, 0x3c));
     const int sectionCount =
             qFromLittleEndian<quint16>(reinterpret_cast<const uchar *>(image.constData() + peAt + 6));
