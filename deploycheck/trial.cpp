@@ -133,7 +133,9 @@ bool Trial::start(const QString &programPath, const QStringList &missingDlls)
     const QFileInfo program(programPath);
     if (isRunning() || !program.isFile())
         return false;
-    delete process;
+    // Later: a caller may start the next trial from the last one's finished().
+    if (process)
+        process->deleteLater();
     process = new QProcess(this);
     programName = program.fileName();
     missing = missingDlls;
