@@ -9,6 +9,7 @@
 // then prints one "ms <value>" line per measured repetition and a final
 // "peak_mb <value>" line.
 
+#include "deploycheck/deploycheck.h"
 #include "mainwindow/mainwindow.h"
 #include "testkit.h"
 
@@ -46,14 +47,21 @@ struct Case
     // Runs the real windeployqt.exe of the Windows Qt kit named by the
     // environment variable TREVALO_QT_KIT instead of the stand-in.
     bool realTool;
+    // Checks a folder laid out as the tool deploys a Qt Widgets program
+    // from that kit; the baseline is the tool's own run.
+    bool deployedCheck;
+    // Checks a folder of 10,000 DLLs against a bare walk through it.
+    bool manyFiles;
 };
 
 const Case cases[] = {
-    { "run", "Run, one line of output", 0, 21, 5, false, false },
-    { "output-1mb", "Run, 1 MB of output", 1 << 20, 9, 3, false, false },
-    { "output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false, false },
-    { "startup", "Start-up until exposed", 0, 15, 3, true, false },
-    { "deploy", "Real deployment with windeployqt.exe", 0, 9, 3, false, true },
+    { "run", "Run, one line of output", 0, 21, 5, false, false, false, false },
+    { "output-1mb", "Run, 1 MB of output", 1 << 20, 9, 3, false, false, false, false },
+    { "output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false, false, false, false },
+    { "startup", "Start-up until exposed", 0, 15, 3, true, false, false, false },
+    { "deploy", "Real deployment with windeployqt.exe", 0, 9, 3, false, true, false, false },
+    { "check", "Check of a deployed Qt 5 Widgets folder", 0, 21, 5, false, true, true, false },
+    { "check-10k", "Check of a folder of 10,000 DLLs", 0, 5, 1, false, false, false, true },
 };
 
 const Case *findCase(const QString &name)
@@ -299,6 +307,111 @@ QList<double> measureDeploy(bool ours, int repetitions)
     return times;
 }
 
+// What the tool puts beside a Qt 5 Widgets program of a MinGW kit, copied
+// from the kit, with a Windows program of the build's fixtures that imports
+// Qt Core and Qt Widgets.
+QString layOutDeployedFolder(const QString &folder)
+{
+    const QString kit = realKit();
+    QStringList files = { "bin/Qt5Core.dll",
+                          "bin/Qt5Gui.dll",
+                          "bin/Qt5Widgets.dll",
+                          "bin/libgcc_s_seh-1.dll",
+                          "bin/libstdc++-6.dll",
+                          "bin/libwinpthread-1.dll",
+                          "bin/D3Dcompiler_47.dll",
+                          "bin/libEGL.dll",
+                          "bin/libGLESv2.dll",
+                          "bin/opengl32sw.dll",
+                          "plugins/platforms/qwindows.dll",
+                          "plugins/styles/qwindowsvistastyle.dll" };
+    const QStringList formats = QDir(kit + QStringLiteral("/plugins/imageformats"))
+                                        .entryList({ QStringLiteral("*.dll") }, QDir::Files);
+    for (const QString &format : formats)
+        files << QStringLiteral("plugins/imageformats/") + format;
+    for (const QString &file : files) {
+        if (!QFile::exists(kit + QLatin1Char('/') + file))
+            continue;
+        const QString target = folder + QLatin1Char('/') + file.section(QLatin1Char('/'), 1);
+        if (!QDir().mkpath(QFileInfo(target).path())
+            || !QFile::copy(kit + QLatin1Char('/') + file, target))
+            fail(QStringLiteral("cannot copy %1 from the kit").arg(file));
+    }
+    const QString program = folder + QStringLiteral("/widgets.exe");
+    if (!QFile::copy(QStringLiteral(TREVALO_FIXTURES "/qt5.exe"), program))
+        fail(QStringLiteral("cannot copy the program"));
+    return program;
+}
+
+QList<double> measureCheck(int repetitions)
+{
+    QTemporaryDir dir;
+    const QString program = layOutDeployedFolder(dir.path());
+    const int files = QDir(dir.path()).entryList(QDir::Files).size()
+            + QDir(dir.path() + QStringLiteral("/platforms")).entryList(QDir::Files).size()
+            + QDir(dir.path() + QStringLiteral("/styles")).entryList(QDir::Files).size()
+            + QDir(dir.path() + QStringLiteral("/imageformats")).entryList(QDir::Files).size();
+    const QStringList places = placesToLook(QProcessEnvironment::systemEnvironment(), realKit());
+    const DeployCheck first = checkDeployment(program, places);
+    if (!first.passed() || !first.missing.isEmpty() || first.checkedFiles != files)
+        fail(QStringLiteral("the check of the deployed folder did not pass: %1")
+                     .arg(checkReport(first).value(0).text));
+    QList<double> times;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        checkDeployment(program, places);
+        times << msecsSince(timer);
+    }
+    return times;
+}
+
+// 10,000 small DLLs in 100 folders beside the program, each read by the
+// check; the baseline only walks the folder and reads each file's size.
+QList<double> measureManyFiles(bool ours, int repetitions)
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("helperapp.exe"));
+    if (!QFile::copy(QStringLiteral(TREVALO_FIXTURES "/helperapp.exe"), program))
+        fail(QStringLiteral("cannot copy the program"));
+    const QByteArray dll = [] {
+        QFile file(QStringLiteral(TREVALO_FIXTURES "/libdeep.dll"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    for (int folder = 0; folder < 100; ++folder) {
+        const QString path = dir.filePath(QString::number(folder));
+        QDir().mkpath(path);
+        for (int i = 0; i < 100; ++i) {
+            QFile file(path + QStringLiteral("/lib%1.dll").arg(i));
+            if (!file.open(QIODevice::WriteOnly) || file.write(dll) != dll.size())
+                fail(QStringLiteral("cannot write the DLLs"));
+        }
+    }
+    const auto walk = [&dir]() {
+        int files = 0;
+        QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            if (it.fileInfo().size() > 0)
+                ++files;
+        }
+        return files;
+    };
+    if (ours ? checkDeployment(program, {}).checkedFiles != 10001 : walk() != 10001)
+        fail(QStringLiteral("the check or the walk did not see every file"));
+    QList<double> times;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        if (ours)
+            checkDeployment(program, {});
+        else
+            walk();
+        times << msecsSince(timer);
+    }
+    return times;
+}
+
 double measureStartup(bool ours)
 {
     QElapsedTimer timer;
@@ -322,9 +435,11 @@ double measureStartup(bool ours)
 // One side of one case, in this process.
 int measureSide(const Case &c, bool ours, int repetitions)
 {
-    const QList<double> times = c.realTool ? measureDeploy(ours, repetitions)
-            : c.freshProcessEachTime       ? QList<double> { measureStartup(ours) }
-                                           : measureRun(c, ours, repetitions);
+    const QList<double> times = c.manyFiles ? measureManyFiles(ours, repetitions)
+            : c.deployedCheck && ours       ? measureCheck(repetitions)
+            : c.realTool                    ? measureDeploy(ours, repetitions)
+            : c.freshProcessEachTime        ? QList<double> { measureStartup(ours) }
+                                            : measureRun(c, ours, repetitions);
     for (double time : times)
         std::printf("ms %.3f\n", time);
     std::printf("peak_mb %.1f\n", peakMemoryMb());
@@ -406,6 +521,11 @@ int runAll(bool shortMode)
         QString goal;
         if (c.freshProcessEachTime)
             goal = QStringLiteral("ours < 150 ms: %1").arg(oursMs < 150 ? "met" : "missed");
+        else if (c.manyFiles)
+            goal = QStringLiteral("ours < 1000 ms: %1").arg(oursMs < 1000 ? "met" : "missed");
+        else if (c.deployedCheck)
+            goal = QStringLiteral("ours < 20 ms and ≤ 0.05: %1")
+                           .arg(oursMs < 20 && ratio <= 0.05 ? "met" : "missed");
         else if (c.realTool)
             goal = QStringLiteral("≤ 1.05: %1").arg(ratio <= 1.05 ? "met" : "missed");
         else if (c.floodBytes > 0)

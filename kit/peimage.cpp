@@ -13,6 +13,7 @@ const int maxSections = 96;
 const int maxImports = 1024;
 const int maxNameLength = 256;
 const int descriptorSize = 20;
+const int delayDescriptorSize = 32;
 const int sectionHeaderSize = 40;
 
 quint16 u16(const QByteArray &bytes, int at)
@@ -42,19 +43,30 @@ public:
             size = file.size();
     }
 
-    // Up to `length` bytes from `offset`, fewer at the end of the file.
+    // Up to `length` bytes from `offset`, fewer at the end of the file. The
+    // headers, and the import descriptors and their names, lie close together:
+    // reading whole pages serves most reads from the last one.
     QByteArray read(qint64 offset, int length)
     {
-        if (offset < 0 || offset >= size || length <= 0 || !file.seek(offset))
+        if (offset < 0 || offset >= size || length <= 0)
             return QByteArray();
-        return file.read(qMin<qint64>(length, size - offset));
+        const qint64 end = qMin<qint64>(offset + length, size);
+        if (offset < cachedAt || end > cachedAt + cache.size()) {
+            const qint64 start = offset - offset % pageSize;
+            if (!file.seek(start))
+                return QByteArray();
+            cache = file.read(qMin<qint64>(qMax<qint64>(end - start, pageSize), size - start));
+            cachedAt = start;
+        }
+        return cache.mid(int(offset - cachedAt), int(end - offset));
     }
 
-    qint64 fileSize() const { return size; }
-
 private:
+    static const int pageSize = 4096;
     QFile file;
     qint64 size = 0;
+    QByteArray cache;
+    qint64 cachedAt = 0;
 };
 
 // The file offset of a relative virtual address, or -1 where no section holds it.
@@ -70,6 +82,30 @@ qint64 fileOffset(const QVector<Section> &sections, quint32 rva)
         }
     }
     return -1;
+}
+
+// The DLL names of a table of import descriptors, up to the one that is all
+// zero. Each descriptor holds the address of its DLL's name at `nameAt`; the
+// old delay-load format gives that address with the image base added.
+QStringList dllNames(Reader &reader, const QVector<Section> &sections, quint32 tableRva, int size,
+                     int nameAt, bool delayLoad, quint64 imageBase)
+{
+    QStringList names;
+    const QByteArray descriptors = reader.read(fileOffset(sections, tableRva), maxImports * size);
+    for (int at = 0; at + size <= descriptors.size(); at += size) {
+        if (descriptors.mid(at, size).count('\0') == size)
+            break;
+        quint64 nameAddress = u32(descriptors, at + nameAt);
+        if (delayLoad && (u32(descriptors, at) & 1) == 0)
+            nameAddress -= imageBase; // wraps to an address no section holds when below it
+        if (nameAddress > 0xffffffffu)
+            continue;
+        const QByteArray name = reader.read(fileOffset(sections, quint32(nameAddress)), maxNameLength);
+        const int end = name.indexOf('\0');
+        if (end > 0)
+            names.append(QString::fromLatin1(name.left(end)));
+    }
+    return names;
 }
 
 } // namespace
@@ -109,14 +145,20 @@ PeImage readPeImage(const QString &path)
         return image;
     int directories = 0;
     int directoryCountAt = 0;
+    quint64 imageBase = 0;
     switch (u16(optional, 0)) {
     case 0x10b: // PE32
         directoryCountAt = 92;
         directories = 96;
+        if (optional.size() >= 32)
+            imageBase = u32(optional, 28);
         break;
     case 0x20b: // PE32+
         directoryCountAt = 108;
         directories = 112;
+        if (optional.size() >= 32)
+            imageBase = qFromLittleEndian<quint64>(
+                    reinterpret_cast<const uchar *>(optional.constData() + 24));
         break;
     default:
         return image;
@@ -125,7 +167,11 @@ PeImage readPeImage(const QString &path)
     if (optional.size() < directories + 16 || u32(optional, directoryCountAt) < 2)
         return image;
     const quint32 importRva = u32(optional, directories + 8);
-    if (importRva == 0)
+    // The fourteenth directory names the delay-loaded imports.
+    const bool hasDelayDirectory =
+            optional.size() >= directories + 14 * 8 && u32(optional, directoryCountAt) >= 14;
+    const quint32 delayRva = hasDelayDirectory ? u32(optional, directories + 13 * 8) : 0;
+    if (importRva == 0 && delayRva == 0)
         return image;
 
     const QByteArray sectionTable =
@@ -135,17 +181,10 @@ PeImage readPeImage(const QString &path)
         sections.append({ u32(sectionTable, at + 12), u32(sectionTable, at + 8),
                           u32(sectionTable, at + 16), u32(sectionTable, at + 20) });
 
-    // The import descriptors, up to the one that is all zero; each names a DLL.
-    const QByteArray descriptors =
-            reader.read(fileOffset(sections, importRva), maxImports * descriptorSize);
-    for (int at = 0; at + descriptorSize <= descriptors.size(); at += descriptorSize) {
-        if (descriptors.mid(at, descriptorSize).count('\0') == descriptorSize)
-            break;
-        const QByteArray name =
-                reader.read(fileOffset(sections, u32(descriptors, at + 12)), maxNameLength);
-        const int end = name.indexOf('\0');
-        if (end > 0)
-            image.imports.append(QString::fromLatin1(name.left(end)));
-    }
+    if (importRva != 0)
+        image.imports = dllNames(reader, sections, importRva, descriptorSize, 12, false, 0);
+    if (delayRva != 0)
+        image.delayImports =
+                dllNames(reader, sections, delayRva, delayDescriptorSize, 4, true, imageBase);
     return image;
 }

@@ -3,7 +3,9 @@
 # a .def file into an import library, and the program calls one function of
 # each, so that the linker keeps the import.
 #
-#   trevalo_pe_fixture(<file> <32|64> [<imported dll>...])
+#   trevalo_pe_fixture(<file> <32|64> [<imported dll>...] [DELAY <dll>...])
+#
+# The DLLs after DELAY are delay-loaded: dlltool makes a delay-import library.
 #
 # A <file> ending in .dll is made as a DLL. Fixtures land in the folder
 # "fixtures" beside the test programs; the target trevalo_fixtures makes them.
@@ -40,10 +42,15 @@ function(trevalo_pe_fixture file bits)
     set(calls "0")
     set(libraries "")
     set(commands "")
+    set(library -l)
     foreach(dll IN LISTS ARGN)
+        if(dll STREQUAL "DELAY")
+            set(library --output-delaylib)
+            continue()
+        endif()
         string(MAKE_C_IDENTIFIER "${dll}" function)
-        file(WRITE ${work}/${function}.def "LIBRARY ${dll}\nEXPORTS\n    ${function}\n")
-        list(APPEND commands COMMAND ${dlltool} -d ${work}/${function}.def -l ${work}/lib${function}.a)
+        file(WRITE ${work}/${function}.def "LIBRARY \"${dll}\"\nEXPORTS\n    ${function}\n")
+        list(APPEND commands COMMAND ${dlltool} -d ${work}/${function}.def ${library} ${work}/lib${function}.a)
         list(APPEND libraries ${work}/lib${function}.a)
         string(APPEND declarations "extern int ${function}(void);\n")
         string(APPEND calls " + ${function}()")

@@ -117,3 +117,52 @@ bool writeAll(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+
+namespace {
+
+quint32 u32In(const QByteArray &bytes, int at)
+{
+    return qFromLittleEndian<quint32>(reinterpret_cast<const uchar *>(bytes.constData() + at));
+}
+
+} // namespace
+
+QByteArray withDelayImportDirectory(QByteArray image, const QByteArray &dll, int *descriptorAt)
+{
+    // Anything but a program this helper was written for comes back as it is.
+    if (image.size() < 64 || u32In(image, 0x3c) > quint32(image.size() - 256))
+        return image;
+    const int peAt = int(u32In(image, 0x3c));
+    const int sectionCount =
+            qFromLittleEndian<quint16>(reinterpret_cast<const uchar *>(image.constData() + peAt + 6));
+    const int optionalSize =
+            qFromLittleEndian<quint16>(reinterpret_cast<const uchar *>(image.constData() + peAt + 20));
+    const bool plus = image.at(peAt + 24) == 0x0b && image.at(peAt + 25) == 0x02;
+    const int directories = peAt + 24 + (plus ? 112 : 96);
+    const int sectionsAt = peAt + 24 + optionalSize;
+    // The address in memory of a place in the file.
+    const auto rvaOf = [&](int offset) -> quint32 {
+        for (int i = 0; i < sectionCount; ++i) {
+            const int at = sectionsAt + 40 * i;
+            const quint32 raw = u32In(image, at + 20);
+            if (quint32(offset) >= raw && quint32(offset) - raw < u32In(image, at + 16))
+                return u32In(image, at + 12) + (quint32(offset) - raw);
+        }
+        return 0;
+    };
+    const int nameAt = image.indexOf(dll + '\0');
+    if (nameAt < 0)
+        return image;
+    // A descriptor in the current format (attributes 1) naming that DLL.
+    QByteArray descriptorStart(8, '\0');
+    qToLittleEndian(quint32(1), reinterpret_cast<uchar *>(descriptorStart.data()));
+    qToLittleEndian(rvaOf(nameAt), reinterpret_cast<uchar *>(descriptorStart.data() + 4));
+    const int at = image.indexOf(descriptorStart);
+    if (at < 0)
+        return image;
+    if (descriptorAt)
+        *descriptorAt = at;
+    qToLittleEndian(rvaOf(at), reinterpret_cast<uchar *>(image.data() + directories + 13 * 8));
+    qToLittleEndian(quint32(64), reinterpret_cast<uchar *>(image.data() + directories + 13 * 8 + 4));
+    return image;
+}

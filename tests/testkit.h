@@ -53,4 +53,12 @@ extern const char noFixtures[];
 QByteArray readAll(const QString &path);
 bool writeAll(const QString &path, const QByteArray &bytes);
 
+// A MinGW program with its delay-import directory filled in. GNU ld (2.40)
+// lays out the descriptors of a delay-import library but leaves the directory
+// empty; Windows' loader needs no directory, readers do. `dll` is a DLL the
+// program delay-loads; bytes without one come back unchanged. Where the
+// descriptor lies in the file goes to `descriptorAt`.
+QByteArray withDelayImportDirectory(QByteArray image, const QByteArray &dll,
+                                    int *descriptorAt = nullptr);
+
 #endif // TESTKIT_H

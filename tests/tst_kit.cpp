@@ -124,19 +124,27 @@ void TestKit::peImage_data()
     QTest::addColumn<int>("bits");
     // Every import but those of MinGW's C start-up code, in the file's order.
     QTest::addColumn<QStringList>("imports");
+    QTest::addColumn<QStringList>("delayImports");
 
     QTest::newRow("a 64-bit Qt 5 program")
-            << "qt5.exe" << 64 << QStringList { "Qt5Core.dll", "Qt5Widgets.dll" };
+            << "qt5.exe" << 64 << QStringList { "Qt5Core.dll", "Qt5Widgets.dll" } << QStringList();
     QTest::newRow("a 64-bit Qt 5 debug program")
-            << "qt5-debug.exe" << 64 << QStringList { "Qt5Cored.dll", "Qt5Widgetsd.dll" };
+            << "qt5-debug.exe" << 64 << QStringList { "Qt5Cored.dll", "Qt5Widgetsd.dll" }
+            << QStringList();
     QTest::newRow("a 32-bit Qt 5 program")
-            << "qt5-32bit.exe" << 32 << QStringList { "Qt5Core.dll", "Qt5Gui.dll" };
+            << "qt5-32bit.exe" << 32 << QStringList { "Qt5Core.dll", "Qt5Gui.dll" } << QStringList();
     QTest::newRow("a Qt 6 program")
-            << "qt6.exe" << 64 << QStringList { "Qt6Core.dll", "Qt6Widgets.dll" };
-    QTest::newRow("a 64-bit DLL") << "core64.dll" << 64 << QStringList();
-    QTest::newRow("a 32-bit DLL") << "core32.dll" << 32 << QStringList();
-    QTest::newRow("a text file") << "MZ but only words" << 0 << QStringList();
-    QTest::newRow("an empty file") << "" << 0 << QStringList();
+            << "qt6.exe" << 64 << QStringList { "Qt6Core.dll", "Qt6Widgets.dll" } << QStringList();
+    QTest::newRow("a 64-bit DLL") << "core64.dll" << 64 << QStringList() << QStringList();
+    QTest::newRow("a 32-bit DLL") << "core32.dll" << 32 << QStringList() << QStringList();
+    QTest::newRow("a program that delay-loads a DLL")
+            << "helperapp.exe" << 64
+            << QStringList { "Qt5Core.dll", "api-ms-win-core-synch-l1-2-0.dll", "libhelper.dll" }
+            << QStringList { "libdelayed.dll" };
+    QTest::newRow("a 32-bit program that delay-loads a DLL")
+            << "delayed32.exe" << 32 << QStringList() << QStringList { "libdelayed.dll" };
+    QTest::newRow("a text file") << "MZ but only words" << 0 << QStringList() << QStringList();
+    QTest::newRow("an empty file") << "" << 0 << QStringList() << QStringList();
 }
 
 void TestKit::peImage()
@@ -144,13 +152,13 @@ void TestKit::peImage()
     QFETCH(QString, file);
     QFETCH(int, bits);
     QFETCH(QStringList, imports);
+    QFETCH(QStringList, delayImports);
     if (isFixture(file) && !haveFixtures())
         QSKIP(noFixtures);
-    QString path = fixture(file);
-    if (!isFixture(file)) {
-        path = scratch->filePath(QStringLiteral("text.exe"));
-        QVERIFY(writeAll(path, file.toLatin1()));
-    }
+    const QString path = scratch->filePath(QStringLiteral("read.exe"));
+    QVERIFY(writeAll(path,
+                     isFixture(file) ? withDelayImportDirectory(readAll(fixture(file)), "libdelayed.dll")
+                                     : file.toLatin1()));
 
     const PeImage image = readPeImage(path);
     QCOMPARE(image.bits, bits);
@@ -162,6 +170,7 @@ void TestKit::peImage()
             own << dll;
     }
     QCOMPARE(own, imports);
+    QCOMPARE(image.delayImports, delayImports);
     if (bits != 0)
         QVERIFY(image.imports.contains(QStringLiteral("KERNEL32.dll")));
 }
@@ -174,14 +183,18 @@ void TestKit::peImage_survivesDamagedAndHostileFiles()
 {
     if (!haveFixtures())
         QSKIP(noFixtures);
-    const QByteArray original = readAll(fixture(QStringLiteral("qt5.exe")));
+    // A program with both tables: imports and delay-loaded imports.
+    int descriptorAt = -1;
+    const QByteArray original = withDelayImportDirectory(
+            readAll(fixture(QStringLiteral("helperapp.exe"))), "libdelayed.dll", &descriptorAt);
     QVERIFY(original.size() > 1024);
     const QString path = scratch->filePath(QStringLiteral("damaged.exe"));
     const auto check = [&path](const QByteArray &bytes) {
         if (!writeAll(path, bytes))
             return false;
         const PeImage image = readPeImage(path);
-        return (image.bits == 0 || image.bits == 32 || image.bits == 64) && image.imports.size() <= 1024;
+        return (image.bits == 0 || image.bits == 32 || image.bits == 64)
+                && image.imports.size() <= 1024 && image.delayImports.size() <= 1024;
     };
 
     // Truncated at every length through the headers, then all along the file.
@@ -220,9 +233,23 @@ void TestKit::peImage_survivesDamagedAndHostileFiles()
     QCOMPARE(readPeImage(path).bits, 64);
     QVERIFY(readPeImage(path).imports.isEmpty());
 
+    const int delayAt = importAt + 13 * 8 - 8;
+    bytes = original;
+    putU32(bytes, delayAt, 0xfffffff0); // the delay-loaded imports outside every section
+    QVERIFY(check(bytes));
+    QVERIFY(readPeImage(path).delayImports.isEmpty());
+    QVERIFY(readPeImage(path).imports.contains(QStringLiteral("Qt5Core.dll")));
+
+    // Descriptors of the old format, whose addresses include the image base:
+    // this one's name address lies below it.
+    bytes = original;
+    QVERIFY(descriptorAt > 0);
+    bytes[descriptorAt] = 0;
+    QVERIFY(check(bytes));
+    QVERIFY(readPeImage(path).delayImports.isEmpty());
+
     // A name that runs into the end of the file.
-    const QByteArray firstName =
-            readPeImage(fixture(QStringLiteral("qt5.exe"))).imports.value(0).toLatin1();
+    const QByteArray firstName = QByteArray("KERNEL32.dll");
     QVERIFY(!firstName.isEmpty());
     QVERIFY(check(original.left(original.indexOf(firstName + '\0') + 3)));
 

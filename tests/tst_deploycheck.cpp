@@ -1,0 +1,588 @@
+#include "deploycheck/deploycheck.h"
+#include "deploycheck/qmldirguard.h"
+#include "deploycheck/trial.h"
+#include "testkit.h"
+
+#include <QtTest>
+
+namespace {
+
+QString fixture(const QString &name)
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/fixtures/") + name;
+}
+
+// Lays out files from entries "<path><<source>": the source is a fixture
+// (its delay-import directory filled in), "text" for a file that is no
+// program, or "<fixture>|<import>|<new name>" for a fixture whose import is
+// renamed in place (the new name no longer than the old). Paths starting
+// with "PATH:" go to `pathDir`, the others to `appDir`.
+bool layOut(const QStringList &entries, const QString &appDir, const QString &pathDir)
+{
+    for (const QString &entry : entries) {
+        const QString target = entry.section(QLatin1Char('<'), 0, 0);
+        const QStringList source = entry.section(QLatin1Char('<'), 1).split(QLatin1Char('|'));
+        const QString path = target.startsWith(QLatin1String("PATH:"))
+                ? pathDir + QLatin1Char('/') + target.mid(5)
+                : appDir + QLatin1Char('/') + target;
+        QByteArray bytes = source.at(0) == QLatin1String("text")
+                ? QByteArray("MZ, then words")
+                : withDelayImportDirectory(readAll(fixture(source.at(0))), "libdelayed.dll");
+        if (bytes.isEmpty())
+            return false;
+        if (source.size() == 3) {
+            const QByteArray old = source.at(1).toLatin1() + '\0';
+            QByteArray renamed = source.at(2).toLatin1();
+            renamed.append(QByteArray(old.size() - renamed.size(), '\0'));
+            bytes.replace(old, renamed);
+        }
+        if (!QDir().mkpath(QFileInfo(path).path()) || !writeAll(path, bytes))
+            return false;
+    }
+    return true;
+}
+
+QStringList texts(const QVector<CheckLine> &lines)
+{
+    QStringList list;
+    for (const CheckLine &line : lines)
+        list << line.text;
+    return list;
+}
+
+// The deployed program with every DLL it imports beside it.
+const QStringList complete = { "helperapp.exe<helperapp.exe", "libhelper.dll<libhelper.dll",
+                               "libdeep.dll<libdeep.dll", "Qt5Core.dll<core64.dll",
+                               "libdelayed.dll<core64.dll" };
+const QString allFound = QStringLiteral(
+        "Checked 5 files: every DLL they import is in the folder or part of Windows.");
+
+} // namespace
+
+class TestDeployCheck : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { catchWarnings(); }
+    void init();
+    void cleanup();
+
+    void check_data();
+    void check();
+    void hostileFolder_data();
+    void hostileFolder();
+    void copyMissing_data();
+    void copyMissing();
+    void placesToLook_inOrderOnce();
+    void qmlDir_data();
+    void qmlDir();
+    void describeEnd_data();
+    void describeEnd();
+    void trial_data();
+    void trial();
+    void trial_neverOutlivesItsObject();
+    void cleanEnvironment_onlyWindowsOnPathNothingOfQt();
+
+private:
+    QString appDir() const { return scratch->filePath(QStringLiteral("app/deploy")); }
+    QString pathDir() const { return scratch->filePath(QStringLiteral("machine/a/bin")); }
+    QString expand(QString line) const;
+    QStringList expand(QStringList lines) const;
+
+    QTemporaryDir *scratch = nullptr;
+};
+
+void TestDeployCheck::init()
+{
+    scratch = new QTemporaryDir;
+    QVERIFY(scratch->isValid());
+}
+
+void TestDeployCheck::cleanup()
+{
+    removeWhenFree(scratch->path());
+    delete scratch;
+    scratch = nullptr;
+    verifyNoWarnings();
+}
+
+QString TestDeployCheck::expand(QString line) const
+{
+    line.replace(QLatin1String("%path"), QDir::toNativeSeparators(pathDir()));
+    line.replace(QLatin1String("%/"), QDir::separator());
+    return line;
+}
+
+QStringList TestDeployCheck::expand(QStringList lines) const
+{
+    for (QString &line : lines)
+        line = expand(line);
+    return lines;
+}
+
+void TestDeployCheck::check_data()
+{
+    QTest::addColumn<QStringList>("files"); // the program first
+    QTest::addColumn<bool>("passed");
+    QTest::addColumn<QStringList>("report");
+
+    QTest::newRow("every DLL beside the program or part of Windows")
+            << complete << true << QStringList { allFound };
+    QTest::newRow("names that differ from the imports in case")
+            << QStringList { "helperapp.exe<helperapp.exe", "LIBHELPER.DLL<libhelper.dll",
+                             "LibDeep.dll<libdeep.dll", "qt5core.dll<core64.dll",
+                             "libdelayed.dll<core64.dll" }
+            << true << QStringList { allFound };
+    QTest::newRow("a library found only on PATH, and the one it needs")
+            << QStringList { "helperapp.exe<helperapp.exe", "Qt5Core.dll<core64.dll",
+                             "PATH:libhelper.dll<libhelper.dll", "PATH:libdeep.dll<libdeep.dll" }
+            << false
+            << QStringList {
+                   "Missing: libhelper.dll, imported by helperapp.exe; on this machine it is in "
+                   "%path.",
+                   "Missing: libdeep.dll, imported by libhelper.dll (from %path); on this machine "
+                   "it is in %path.",
+                   "Loaded on demand: libdelayed.dll, by helperapp.exe, is neither in the folder "
+                   "nor part of Windows (it is nowhere on this machine); the program needs it only "
+                   "when it uses it."
+               };
+    QTest::newRow("a plugin in a subfolder that needs a DLL found nowhere")
+            << complete + QStringList { "platforms/nowhereplugin.dll<nowhereplugin.dll" } << false
+            << QStringList { "Missing: libnowhere.dll, imported by platforms%/nowhereplugin.dll; "
+                             "it is nowhere on this machine." };
+    QTest::newRow("a 32-bit DLL beside a 64-bit program")
+            << QStringList { "helperapp.exe<helperapp.exe", "libhelper.dll<core32.dll",
+                             "libdeep.dll<libdeep.dll",     "Qt5Core.dll<core64.dll",
+                             "libdelayed.dll<core64.dll",   "PATH:libhelper.dll<libhelper.dll" }
+            << false
+            << QStringList { "Missing: libhelper.dll, imported by helperapp.exe (the one in the "
+                             "folder is 32-bit, the program 64-bit); on this machine it is in "
+                             "%path." };
+    QTest::newRow("a 32-bit DLL on PATH is not the one")
+            << QStringList { "helperapp.exe<helperapp.exe", "Qt5Core.dll<core64.dll",
+                             "libdelayed.dll<core64.dll", "PATH:libhelper.dll<core32.dll" }
+            << false
+            << QStringList { "Missing: libhelper.dll, imported by helperapp.exe; it is nowhere "
+                             "on this machine." };
+    QTest::newRow("the MinGW runtime left out")
+            << QStringList { "mingwapp.exe<mingwapp.exe" } << false
+            << QStringList {
+                   "Missing: libgcc_s_seh-1.dll, imported by mingwapp.exe; it is nowhere on this "
+                   "machine.",
+                   "Missing: libstdc++-6.dll, imported by mingwapp.exe; it is nowhere on this "
+                   "machine.",
+                   "The MinGW runtime (libgcc_s_seh-1.dll, libstdc++-6.dll) is not in the folder: "
+                   "untick NO-Runtime and run again, so that the tool deploys it beside the "
+                   "program."
+               };
+    QTest::newRow("the MSVC runtime left out")
+            << QStringList { "msvcapp.exe<msvcapp.exe" } << false
+            << QStringList {
+                   "Missing: MSVCP140.dll, imported by msvcapp.exe; it is nowhere on this machine.",
+                   "Missing: VCRUNTIME140.dll, imported by msvcapp.exe; it is nowhere on this "
+                   "machine.",
+                   "The MSVC runtime (MSVCP140.dll, VCRUNTIME140.dll) is not in the folder: "
+                   "install the Visual C++ redistributable on the target machine, or copy the DLLs "
+                   "beside the program."
+               };
+    QTest::newRow("the MSVC runtime's installer in the folder")
+            << QStringList { "msvcapp.exe<msvcapp.exe", "vc_redist.x64.exe<text" } << true
+            << QStringList { "The MSVC runtime (MSVCP140.dll, VCRUNTIME140.dll) comes with the "
+                             "redistributable's installer in the folder (vc_redist.x64.exe): run "
+                             "it on the target machine, or copy the DLLs beside the program.",
+                             "Left out of the check: 1 files named .dll or .exe that are not "
+                             "readable Windows programs (vc_redist.x64.exe among them), and 0 "
+                             "entries beyond its bounds (50000 entries, 16 folders deep) or "
+                             "leading out of the folder." };
+}
+
+void TestDeployCheck::check()
+{
+    if (!haveFixtures())
+        QSKIP(noFixtures);
+    QFETCH(QStringList, files);
+    QFETCH(bool, passed);
+    QFETCH(QStringList, report);
+    QVERIFY(layOut(files, appDir(), pathDir()));
+
+    const QString program = appDir() + QLatin1Char('/') + files.first().section(QLatin1Char('<'), 0, 0);
+    const DeployCheck check =
+            checkDeployment(program, { scratch->filePath(QStringLiteral("empty")), pathDir() });
+    QCOMPARE(texts(checkReport(check)), expand(report));
+    QCOMPARE(check.passed(), passed);
+    for (const CheckLine &line : checkReport(check))
+        QCOMPARE(line.warning,
+                 line.text.startsWith(QLatin1String("Missing"))
+                         || line.text.startsWith(QLatin1String("The M")));
+}
+
+void TestDeployCheck::hostileFolder_data()
+{
+    QTest::addColumn<QString>("hazard");
+    QTest::addColumn<int>("checked");
+    QTest::addColumn<int>("unreadable");
+    QTest::addColumn<int>("skipped");
+
+    QTest::newRow("10,000 files named .dll that are not programs") << "many" << 5 << 10000 << 0;
+    QTest::newRow("a link that loops back to the folder") << "loop" << 5 << 0 << 0;
+    QTest::newRow("a link to a folder outside") << "outside" << 5 << 0 << 0;
+    QTest::newRow("a 5 GB sparse file named .dll") << "huge" << 6 << 0 << 0;
+    QTest::newRow("an empty file named .dll") << "empty" << 5 << 1 << 0;
+    QTest::newRow("names with every character Windows allows") << "names" << 9 << 0 << 0;
+    QTest::newRow("folders deeper than the check goes") << "deep" << 5 << 0 << 1;
+}
+
+void TestDeployCheck::hostileFolder()
+{
+    if (!haveFixtures())
+        QSKIP(noFixtures);
+    QFETCH(QString, hazard);
+    QFETCH(int, checked);
+    QFETCH(int, unreadable);
+    QFETCH(int, skipped);
+    QVERIFY(layOut(complete, appDir(), pathDir()));
+    const QString app = appDir() + QLatin1Char('/');
+    // A plugin that needs a DLL found nowhere, where the check must not look.
+    const QString outside = scratch->filePath(QStringLiteral("outside"));
+    QVERIFY(layOut({ "plugin.dll<nowhereplugin.dll" }, outside, QString()));
+
+    if (hazard == QLatin1String("many")) {
+        QVERIFY(QDir().mkpath(app + QStringLiteral("many")));
+        for (int i = 0; i < 10000; ++i)
+            QVERIFY(writeAll(app + QStringLiteral("many/f%1.dll").arg(i), "MZ"));
+    } else if (hazard == QLatin1String("loop")) {
+        QVERIFY(QDir().mkpath(app + QStringLiteral("sub")));
+        QVERIFY(QFile::link(appDir(), app + QStringLiteral("sub/loop")));
+    } else if (hazard == QLatin1String("outside")) {
+        QVERIFY(QFile::link(outside, app + QStringLiteral("plugins")));
+        QVERIFY(QFile::link(outside + QStringLiteral("/plugin.dll"),
+                            app + QStringLiteral("plugin.dll")));
+        // Windows makes a shortcut, a file like any other to its loader.
+        if (!QFileInfo(app + QStringLiteral("plugin.dll")).isSymLink())
+            ++unreadable;
+    } else if (hazard == QLatin1String("huge")) {
+        QVERIFY(QFile::copy(fixture(QStringLiteral("core64.dll")), app + QStringLiteral("huge.dll")));
+        QFile huge(app + QStringLiteral("huge.dll"));
+        QVERIFY(huge.resize(qint64(5) << 30));
+    } else if (hazard == QLatin1String("empty")) {
+        QVERIFY(writeAll(app + QStringLiteral("empty.dll"), QByteArray()));
+    } else if (hazard == QLatin1String("names")) {
+        const QStringList names = { QStringLiteral(" !#$%&'()+,-.;=@[]^_`{}~.dll"),
+                                    QStringLiteral("名前 ünï €.dll"), QStringLiteral(".hidden.DLL"),
+                                    QStringLiteral("x.dll.dll") };
+        for (const QString &name : names)
+            QVERIFY(QFile::copy(fixture(QStringLiteral("libdeep.dll")), app + name));
+    } else if (hazard == QLatin1String("deep")) {
+        QString deep = app;
+        for (int i = 0; i < 17; ++i)
+            deep += QStringLiteral("d/");
+        QVERIFY(layOut({ "plugin.dll<nowhereplugin.dll" }, deep, QString()));
+    }
+
+    const DeployCheck check = checkDeployment(app + QStringLiteral("helperapp.exe"), {});
+    QCOMPARE(check.checkedFiles, checked);
+    QCOMPARE(check.unreadableFiles, unreadable);
+    QCOMPARE(check.skippedEntries, skipped);
+    QVERIFY(check.missing.isEmpty());
+    QCOMPARE(checkReport(check).size(), unreadable + skipped > 0 ? 2 : 1);
+}
+
+void TestDeployCheck::copyMissing_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("copied");
+    QTest::addColumn<QStringList>("afterwards");
+
+    QTest::newRow("a library and the one it needs, from PATH")
+            << QStringList { "helperapp.exe<helperapp.exe", "Qt5Core.dll<core64.dll",
+                             "libdelayed.dll<core64.dll", "PATH:libhelper.dll<libhelper.dll",
+                             "PATH:libdeep.dll<libdeep.dll" }
+            << QStringList { "Copied libhelper.dll from %path.", "Copied libdeep.dll from %path." }
+            << QStringList { allFound };
+    QTest::newRow("a 32-bit DLL in the way is never replaced")
+            << QStringList { "helperapp.exe<helperapp.exe", "libhelper.dll<core32.dll",
+                             "libdeep.dll<libdeep.dll",     "Qt5Core.dll<core64.dll",
+                             "libdelayed.dll<core64.dll",   "PATH:libhelper.dll<libhelper.dll" }
+            << QStringList { "Not copied: libhelper.dll, because the folder already holds a file "
+                             "of that name; remove it first." }
+            << QStringList { "Missing: libhelper.dll, imported by helperapp.exe (the one in the "
+                             "folder is 32-bit, the program 64-bit); on this machine it is in "
+                             "%path." };
+    QTest::newRow("a DLL found nowhere")
+            << complete + QStringList { "nowhereplugin.dll<nowhereplugin.dll" }
+            << QStringList { "Not copied: libnowhere.dll, which is nowhere on this machine." }
+            << QStringList { "Missing: libnowhere.dll, imported by nowhereplugin.dll; it is "
+                             "nowhere on this machine." };
+    QTest::newRow("an import that names a path out of the folder")
+            << QStringList { "helperapp.exe<helperapp.exe|libhelper.dll|../../rm.dll",
+                             "Qt5Core.dll<core64.dll", "libdelayed.dll<core64.dll",
+                             "PATH:../../rm.dll<libdeep.dll" }
+            << QStringList { "Not copied: ../../rm.dll, which is nowhere on this machine." }
+            << QStringList { "Missing: ../../rm.dll, imported by helperapp.exe; it is nowhere on "
+                             "this machine." };
+}
+
+void TestDeployCheck::copyMissing()
+{
+    if (!haveFixtures())
+        QSKIP(noFixtures);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, copied);
+    QFETCH(QStringList, afterwards);
+    QVERIFY(layOut(files, appDir(), pathDir()));
+    const QString program = appDir() + QStringLiteral("/helperapp.exe");
+    const QStringList before = QDir(appDir()).entryList(QDir::Files);
+    QMap<QString, QByteArray> bytes;
+    for (const QString &file : before)
+        bytes.insert(file, readAll(appDir() + QLatin1Char('/') + file));
+
+    QCOMPARE(texts(::copyMissing(checkDeployment(program, { pathDir() }))), expand(copied));
+    QCOMPARE(texts(checkReport(checkDeployment(program, { pathDir() }))), expand(afterwards));
+    // Nothing replaced, nothing written outside the folder.
+    for (const QString &file : before)
+        QCOMPARE(readAll(appDir() + QLatin1Char('/') + file), bytes.value(file));
+    QVERIFY(!QFile::exists(scratch->filePath(QStringLiteral("rm.dll"))));
+    const QStringList made = QDir(scratch->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    for (const QString &entry : made)
+        QVERIFY2(entry == QLatin1String("app") || entry == QLatin1String("machine"), qPrintable(entry));
+}
+
+void TestDeployCheck::placesToLook_inOrderOnce()
+{
+    const QString kit = scratch->filePath(QStringLiteral("kit"));
+    const QString a = scratch->filePath(QStringLiteral("a"));
+    const QString b = scratch->filePath(QStringLiteral("b b"));
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"),
+                       QStringList { QDir::toNativeSeparators(a),
+                                     QLatin1Char('"') + b + QLatin1Char('"'), QString(),
+                                     a + QLatin1Char('/'), kit + QStringLiteral("/bin") }
+                               .join(QDir::listSeparator()));
+    environment.insert(QStringLiteral("SystemRoot"), QStringLiteral("C:\\Windows"));
+    QCOMPARE(placesToLook(environment, kit),
+             QStringList({ a, b, kit + QStringLiteral("/bin"),
+                           QDir::fromNativeSeparators(QStringLiteral("C:\\Windows"))
+                                   + QStringLiteral("/System32"),
+                           QDir::fromNativeSeparators(QStringLiteral("C:\\Windows"))
+                                   + QStringLiteral("/SysWOW64") }));
+}
+
+void TestDeployCheck::qmlDir_data()
+{
+    QTest::addColumn<QString>("typed"); // below the scratch folder; "" for an empty field
+    QTest::addColumn<QString>("qmlFile"); // a .qml file laid out below the scratch folder
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("line"); // %1: the folder as typed, in native form
+
+    const QString refusal = QStringLiteral(
+            "Failed! %1 is the kit's own QML folder: the tool would deploy every QML module of "
+            "the kit. Choose the folder of the application's QML sources instead.");
+    const QString warning = QStringLiteral(
+            "Warning: %1 holds no .qml file (looked 6 folders deep): the tool finds the QML "
+            "modules the application imports from its .qml files.");
+    QTest::newRow("an empty field") << ""
+                                    << "" << false << "";
+    QTest::newRow("the kit's own qml folder") << "kit/qml"
+                                              << "kit/qml/QtQuick/a.qml" << true << refusal;
+    QTest::newRow("a module inside the kit's qml folder")
+            << "kit/qml/QtQuick/"
+            << "kit/qml/QtQuick/a.qml" << true << refusal;
+    QTest::newRow("the kit's qml folder in other letters") << "KIT/QML"
+                                                           << "" << true << refusal;
+    QTest::newRow("sources with a .qml file three folders down")
+            << "src"
+            << "src/a/b/c/Main.QML" << false << "";
+    QTest::newRow("a folder beside the kit's qml folder") << "kit/qmlsrc"
+                                                          << "kit/qmlsrc/main.qml" << false << "";
+    QTest::newRow("a folder with no .qml file") << "src"
+                                                << "src/main.cpp" << false << warning;
+    QTest::newRow("a .qml file below the depth looked at")
+            << "src"
+            << "src/1/2/3/4/5/6/7/main.qml" << false << warning;
+}
+
+void TestDeployCheck::qmlDir()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, qmlFile);
+    QFETCH(bool, refused);
+    QFETCH(QString, line);
+    const QString kit = scratch->filePath(QStringLiteral("kit"));
+    QVERIFY(QDir().mkpath(kit + QStringLiteral("/qml")));
+    if (!qmlFile.isEmpty())
+        QVERIFY(layOut({ qmlFile + QStringLiteral("<text") }, scratch->path(), QString()));
+    const QString folder = typed.isEmpty() ? QString() : scratch->filePath(typed);
+
+    const QmlDirVerdict verdict = judgeQmlDir(folder, kit);
+    QCOMPARE(verdict.refused, refused);
+    QCOMPARE(verdict.line, line.isEmpty() ? line : line.arg(QDir::toNativeSeparators(folder)));
+}
+
+void TestDeployCheck::describeEnd_data()
+{
+    QTest::addColumn<quint32>("code");
+    QTest::addColumn<bool>("crashed");
+    QTest::addColumn<QStringList>("missing");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("a DLL not found, which the check names")
+            << 0xC0000135u << true << QStringList { "libhelper.dll", "libdeep.dll" }
+            << "Tried a.exe: it ended within seconds with exit code 0xC0000135: a DLL it needs was "
+               "not found (libhelper.dll, libdeep.dll).";
+    QTest::newRow("a DLL not found that the check did not see")
+            << 0xC0000135u << true << QStringList()
+            << "Tried a.exe: it ended within seconds with exit code 0xC0000135: a DLL it needs was "
+               "not found; the check names none, so it is one loaded by name or one this Windows "
+               "lacks.";
+    QTest::newRow("an entry point not found")
+            << 0xC0000139u << true << QStringList()
+            << "Tried a.exe: it ended within seconds with exit code 0xC0000139: an entry point was "
+               "not found, so a DLL it loaded is of another version than the one it was built "
+               "with.";
+    QTest::newRow("32- and 64-bit files mixed")
+            << 0xC000007Bu << true << QStringList()
+            << "Tried a.exe: it ended within seconds with exit code 0xC000007B: 32- and 64-bit "
+               "files are mixed.";
+    QTest::newRow("an access violation") << 0xC0000005u << true << QStringList()
+                                         << "Tried a.exe: it ended within seconds with exit code "
+                                            "0xC0000005 (it crashed).";
+}
+
+void TestDeployCheck::describeEnd()
+{
+    QFETCH(quint32, code);
+    QFETCH(bool, crashed);
+    QFETCH(QStringList, missing);
+    QFETCH(QString, line);
+    QCOMPARE(Trial::describeEnd(QStringLiteral("a.exe"), code, crashed, QString(), missing),
+             QStringList { line });
+}
+
+void TestDeployCheck::trial_data()
+{
+    QTest::addColumn<QStringList>("variables"); // for the stand-in, NAME=value
+    QTest::addColumn<bool>("started");
+    QTest::addColumn<QStringList>("lines"); // %root: SystemRoot
+
+    const QString head =
+            QStringLiteral("Tried program.exe: it ended within seconds with exit code ");
+    QTest::newRow("still running when the watch time is up")
+            << QStringList { "STANDIN_SLEEP_MS=60000" } << true
+            << QStringList { "Tried program.exe: it started, ran for 1 seconds and was closed." };
+    QTest::newRow("an exit code") << QStringList { "STANDIN_EXIT_CODE=3" } << false
+                                  << QStringList { head + "0x3." };
+    QTest::newRow("its own words, the last three lines")
+            << QStringList { "STANDIN_STDOUT=one\ntwo\n\nthree\nfour\n", "STANDIN_EXIT_CODE=1" }
+            << false << QStringList { head + "0x1.", "Its last output:", "two", "three", "four" };
+    QTest::newRow("the environment of a clean machine")
+            << QStringList { "STANDIN_ECHO_PATH=1", "STANDIN_EXIT_CODE=1", "QT_PLUGIN_PATH=x",
+                             "QML2_IMPORT_PATH=x", "QTDIR=x" }
+            << false
+            << QStringList { head + "0x1.",
+                             "Its last output:", "PATH=%root\\System32;%root;%root\\System32\\Wbem" };
+    QTest::newRow("Qt's words on the platform plugin")
+            << QStringList { "STANDIN_STDERR=qt.qpa.plugin: Could not find the Qt platform plugin "
+                             "\"windows\" in \"\"\nThis application failed to start because no Qt "
+                             "platform plugin could be initialized.\n",
+                             "STANDIN_EXIT_CODE=3" }
+            << false
+            << QStringList { head + "0x3: Qt could not load the platform plugin. It said:",
+                             "qt.qpa.plugin: Could not find the Qt platform plugin \"windows\" in "
+                             "\"\"",
+                             "This application failed to start because no Qt platform plugin "
+                             "could be initialized." };
+#ifdef Q_OS_WIN
+    QTest::newRow("a crash") << QStringList { "STANDIN_CRASH=1" } << false
+                             << QStringList { head + "0xC0000005 (it crashed)." };
+    QTest::newRow("a DLL not found")
+            << QStringList { "STANDIN_EXIT_CODE=3221225781" } << false
+            << QStringList { head + "0xC0000135: a DLL it needs was not found (libhelper.dll)." };
+#else
+    QTest::newRow("a crash") << QStringList { "STANDIN_CRASH=1" } << false
+                             << QStringList { head + "0xB (it crashed)." };
+#endif
+}
+
+void TestDeployCheck::trial()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(bool, started);
+    QFETCH(QStringList, lines);
+    const QString program = appDir() + QStringLiteral("/program.exe");
+    QVERIFY(QDir().mkpath(appDir()));
+    QVERIFY(QFile::copy(QStringLiteral(STANDIN), program));
+    const QString heartbeat = scratch->filePath(QStringLiteral("heartbeat"));
+    variables << QStringLiteral("STANDIN_HEARTBEAT_FILE=") + heartbeat;
+    for (const QString &variable : variables)
+        qputenv(variable.section(QLatin1Char('='), 0, 0).toLatin1(),
+                variable.section(QLatin1Char('='), 1).toLocal8Bit());
+
+    Trial trial;
+    trial.setWatchTime(1000);
+    QSignalSpy finished(&trial, &Trial::finished);
+    QVERIFY(trial.start(program, { QStringLiteral("libhelper.dll") }));
+    QVERIFY(trial.isRunning());
+    QVERIFY(!trial.start(program)); // one trial at a time
+    for (const QString &variable : variables)
+        qunsetenv(variable.section(QLatin1Char('='), 0, 0).toLatin1());
+    QVERIFY(finished.wait(10000));
+    QVERIFY(!trial.isRunning());
+
+    QString root = QProcessEnvironment::systemEnvironment().value(QStringLiteral("SystemRoot"));
+    if (root.isEmpty())
+        root = QStringLiteral("C:\\Windows");
+    for (QString &line : lines)
+        line.replace(QLatin1String("%root"), root);
+    QCOMPARE(finished.first().at(0).toBool(), started);
+    QCOMPARE(finished.first().at(1).toStringList(), lines);
+    // Ended: it beats no more.
+    const qint64 beats = QFileInfo(heartbeat).size();
+    QTest::qWait(200);
+    QCOMPARE(QFileInfo(heartbeat).size(), beats);
+}
+
+void TestDeployCheck::trial_neverOutlivesItsObject()
+{
+    const QString program = appDir() + QStringLiteral("/program.exe");
+    QVERIFY(QDir().mkpath(appDir()));
+    QVERIFY(QFile::copy(QStringLiteral(STANDIN), program));
+    const QString heartbeat = scratch->filePath(QStringLiteral("heartbeat"));
+    qputenv("STANDIN_SLEEP_MS", "60000");
+    qputenv("STANDIN_HEARTBEAT_FILE", QFile::encodeName(heartbeat));
+
+    auto *trial = new Trial;
+    QVERIFY(!trial->start(appDir() + QStringLiteral("/gone.exe")));
+    QVERIFY(trial->start(program));
+    qunsetenv("STANDIN_SLEEP_MS");
+    qunsetenv("STANDIN_HEARTBEAT_FILE");
+    QTRY_VERIFY(QFileInfo(heartbeat).size() > 2);
+    delete trial;
+    const qint64 beats = QFileInfo(heartbeat).size();
+    QTest::qWait(200);
+    QCOMPARE(QFileInfo(heartbeat).size(), beats);
+}
+
+void TestDeployCheck::cleanEnvironment_onlyWindowsOnPathNothingOfQt()
+{
+    QProcessEnvironment trevalos;
+    const QStringList kept = { "SystemRoot=D:\\Win", "TEMP=C:\\Temp", "USERPROFILE=C:\\Users\\me",
+                               "QTX=kept", "MYQT_DIR=kept" };
+    const QStringList dropped = { "QT_PLUGIN_PATH=x",   "QT_QPA_PLATFORM=offscreen",
+                                  "qt_scale_factor=2",  "QML2_IMPORT_PATH=x",
+                                  "QML_IMPORT_TRACE=1", "QTDIR=x" };
+    for (const QString &variable : kept + dropped)
+        trevalos.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+    trevalos.insert(QStringLiteral("PATH"), QStringLiteral("C:\\Qt\\5.15.2\\mingw81_64\\bin"));
+
+    QProcessEnvironment expected;
+    for (const QString &variable : kept)
+        expected.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+    expected.insert(QStringLiteral("PATH"),
+                    QStringLiteral("D:\\Win\\System32;D:\\Win;D:\\Win\\System32\\Wbem"));
+    expected.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
+    QCOMPARE(Trial::cleanEnvironment(trevalos), expected);
+}
+
+QTEST_MAIN(TestDeployCheck)
+#include "tst_deploycheck.moc"
