@@ -16,6 +16,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QInputEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -217,8 +218,15 @@ const QStringList &MainWindow::buildArguments(const DeployOptions &options)
 
 void MainWindow::chooseQtDir(const QString &folder)
 {
-    const QString dir = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    QString dir = QDir::cleanPath(QDir::fromNativeSeparators(folder));
     const QString title = tr("选择 Qt 目录");
+    if (!holdsDeployTool(dir)) {
+        const QStringList kits = kitsBelow(dir);
+        if (!kits.isEmpty())
+            dir = pickKitBelow(dir, kits);
+        if (dir.isEmpty())
+            return;
+    }
     if (!holdsDeployTool(dir)) {
         QMessageBox::warning(
                 this, title,
@@ -237,6 +245,28 @@ void MainWindow::chooseQtDir(const QString &folder)
                    "it in %2.")
                         .arg(QDir::toNativeSeparators(dir), QDir::toNativeSeparators(file)));
     }
+}
+
+// A folder above kits, such as a version folder or C:\Qt itself: the one kit
+// in it is taken, of several the user picks one; empty when cancelled.
+QString MainWindow::pickKitBelow(const QString &folder, const QStringList &kits)
+{
+    const QString title = tr("选择 Qt 目录");
+    const QString above = QDir::toNativeSeparators(folder);
+    if (kits.size() == 1) {
+        QMessageBox::information(this, title,
+                                 tr("%1 is not a Qt kit, but holds one: Trevalo uses the kit %2.")
+                                         .arg(above, QDir::toNativeSeparators(kits.first())));
+        return kits.first();
+    }
+    QStringList items;
+    for (const QString &kit : kits)
+        items << QDir::toNativeSeparators(kit);
+    bool ok = false;
+    const QString item = QInputDialog::getItem(
+            this, title, tr("%1 is not a Qt kit, but holds these. Choose one:").arg(above), items,
+            0, false, &ok);
+    return ok ? kits.value(items.indexOf(item)) : QString();
 }
 
 void MainWindow::setKitPlaces(const KitPlaces &places)

@@ -980,20 +980,42 @@ void TestMainWindow::qtdirNote_showsOneYesButton()
 
 void TestMainWindow::chooseQtDir_usesAndSavesAKit_data()
 {
-    QTest::addColumn<bool>("isKit");
+    // Folders under the working folder; "kit" is a kit elsewhere.
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QStringList>("kits"); // laid out under the working folder
+    QTest::addColumn<int>("picked"); // in the list of kits offered; -1: cancelled
+    QTest::addColumn<QString>("used"); // empty: nothing changes
     QTest::addColumn<bool>("confIsAFile");
-    QTest::addColumn<QString>("expectedMessage"); // a part of it; empty: no message
+    // A part of the message; empty: no message. %TOOL% the tool in the
+    // folder chosen, %USED% the kit used.
+    QTest::addColumn<QString>("expectedMessage");
 
-    QTest::newRow("a kit is used at once and saved") << true << false << "";
+    QTest::newRow("a kit is used at once and saved")
+            << "kit" << QStringList() << -1 << "kit" << false << "";
     QTest::newRow("a folder without the tool is refused and nothing changes")
-            << false << false << "There is no %TOOL%, so this folder is not a Qt kit.";
+            << "." << QStringList { "Qt/a/kit" } << -1 << "" << false
+            << "There is no %TOOL%, so this folder is not a Qt kit.";
     QTest::newRow("a kit that cannot be saved is used until Trevalo closes")
-            << true << true << "until it is closed, but could not save it in";
+            << "kit" << QStringList() << -1 << "kit" << true
+            << "until it is closed, but could not save it in";
+    QTest::newRow("a version folder: its one kit is taken, and the message says so")
+            << "Qt/6.4.2" << QStringList { "Qt/6.4.2/mingw_64" } << -1 << "Qt/6.4.2/mingw_64"
+            << false << "is not a Qt kit, but holds one: Trevalo uses the kit %USED%.";
+    QTest::newRow("the Qt folder: its kits are offered, the one picked is used")
+            << "Qt"
+            << QStringList { "Qt/5.15.8/mingw81_64", "Qt/6.4.2/mingw_64", "Qt/6.4.2/msvc2019_64" }
+            << 1 << "Qt/6.4.2/mingw_64" << false << "";
+    QTest::newRow("the Qt folder: cancelling the offer changes nothing")
+            << "Qt" << QStringList { "Qt/5.15.8/mingw81_64", "Qt/6.4.2/mingw_64" } << -1 << ""
+            << false << "";
 }
 
 void TestMainWindow::chooseQtDir_usesAndSavesAKit()
 {
-    QFETCH(bool, isKit);
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, kits);
+    QFETCH(int, picked);
+    QFETCH(QString, used);
     QFETCH(bool, confIsAFile);
     QFETCH(QString, expectedMessage);
     QTemporaryDir work;
@@ -1002,20 +1024,43 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
         QVERIFY(writeAll(work.filePath(QStringLiteral("conf")), "x"));
     FakeQtKit chosenKit;
     QVERIFY(chosenKit.isValid());
-    const QString folder = isKit ? chosenKit.qtDir() : work.path();
+    QStringList offered;
+    for (const QString &relative : kits) {
+        const QString bin = work.filePath(relative + QStringLiteral("/bin"));
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QFile::copy(chosenKit.toolPath(), bin + QStringLiteral("/windeployqt.exe")));
+        offered << QDir::toNativeSeparators(work.filePath(relative));
+    }
+    const auto inWorkOrKit = [&work, &chosenKit](const QString &relative) {
+        return relative == QLatin1String("kit") ? chosenKit.qtDir()
+                                                : QDir::cleanPath(work.filePath(relative));
+    };
+    const QString folder = inWorkOrKit(chosen);
     // A kit that is gone, so that a run tells which tool it started.
     const QString goneKit = kit->qtDir() + QStringLiteral("/gone");
     window->setQtDir(goneKit);
-    const QString usedTool = (isKit ? folder : goneKit) + QStringLiteral("/bin/windeployqt.exe");
+    const QString usedKit = used.isEmpty() ? goneKit : inWorkOrKit(used);
+    const QString usedTool = usedKit + QStringLiteral("/bin/windeployqt.exe");
     expectedMessage.replace(QStringLiteral("%TOOL%"),
                             QDir::toNativeSeparators(folder + QStringLiteral("/bin/windeployqt.exe")));
+    expectedMessage.replace(QStringLiteral("%USED%"), QDir::toNativeSeparators(usedKit));
 
     QStringList messages;
+    QStringList lists;
     QTimer answerer;
-    connect(&answerer, &QTimer::timeout, [&messages]() {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+    connect(&answerer, &QTimer::timeout, [&messages, &lists, &offered, picked]() {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             messages << box->text();
             box->buttons().first()->click();
+        } else if (auto *list = qobject_cast<QInputDialog *>(modal)) {
+            lists << list->comboBoxItems().join(QLatin1Char('|'));
+            if (picked < 0) {
+                list->reject();
+            } else {
+                list->setTextValue(offered.value(picked));
+                list->accept();
+            }
         }
     });
     answerer.start(20);
@@ -1037,19 +1082,22 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
     QCOMPARE(messages.size(), expectedMessage.isEmpty() ? 0 : 1);
     if (!expectedMessage.isEmpty())
         QVERIFY2(messages.first().contains(expectedMessage), qPrintable(messages.first()));
+    // Several kits are offered in a list, in the order of their names.
+    QCOMPARE(lists,
+             offered.size() > 1 ? QStringList { offered.join(QLatin1Char('|')) } : QStringList());
     QCOMPARE(window->toolPath(), usedTool);
     if (confIsAFile)
         QCOMPARE(readAll(work.filePath(QStringLiteral("conf"))), QByteArray("x"));
-    else if (isKit)
+    else if (!used.isEmpty())
         QCOMPARE(readAll(work.filePath(QStringLiteral("conf/conf.ini"))),
-                 "[QTDIR]\r\nPATH=" + folder.toUtf8() + "\r\n");
+                 "[QTDIR]\r\nPATH=" + usedKit.toUtf8() + "\r\n");
     else
         QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("conf"))));
 
     // The next run starts the kit in use; a missing tool says where to choose one.
     chooseExecutable(theApp());
     clickRunAndWait();
-    if (isKit) {
+    if (!used.isEmpty()) {
         QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
     } else {
         const QString lastLine = pane().section(QLatin1Char('\n'), -1);
