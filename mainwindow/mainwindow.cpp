@@ -112,6 +112,14 @@ MainWindow::MainWindow(QWidget *parent)
     // Enter clicks the focused button, as Space does, the way Windows has it.
     for (QPushButton *button : findChildren<QPushButton *>())
         button->setAutoDefault(true);
+    // The pane's style sheet sets its console colours but not the selection's,
+    // which would then be the platform's, drawn for a light background.
+    QPalette panePalette = ui->textBrowser->palette();
+    for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
+        panePalette.setColor(group, QPalette::HighlightedText, Qt::white);
+    panePalette.setColor(QPalette::Active, QPalette::Highlight, QColor(0, 90, 200));
+    panePalette.setColor(QPalette::Inactive, QPalette::Highlight, QColor(90, 90, 90));
+    ui->textBrowser->setPalette(panePalette);
     ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->textBrowser, &QWidget::customContextMenuRequested, this, &MainWindow::showPaneMenu);
 

@@ -146,6 +146,8 @@ private slots:
     void appendedLines_matchQTextEditAppend();
     void clearButton_emptiesThePane();
     void paneMenu_looksLikeTheOtherMenus();
+    void paneSelection_showsOnBlack_data();
+    void paneSelection_showsOnBlack();
     void run_scrollsThePaneToTheEnd();
     void window_keepsItsDesignedSize_data();
     void window_keepsItsDesignedSize();
@@ -908,6 +910,73 @@ void TestMainWindow::paneMenu_looksLikeTheOtherMenus()
     QCOMPARE(menu->font(), helpMenu->font());
     QVERIFY(menu->palette() == helpMenu->palette());
     menu->close();
+}
+
+void TestMainWindow::paneSelection_showsOnBlack_data()
+{
+    QTest::addColumn<bool>("paneHasFocus"); // the pane draws its selection active or inactive
+    // The platform's selection colours, made for a light background.
+    QTest::addColumn<QColor>("highlight");
+    QTest::addColumn<QColor>("highlightedText");
+
+    QTest::newRow("the pane in use, a black selection")
+            << true << QColor(Qt::black) << QColor(Qt::white);
+    QTest::newRow("the pane in use, a selection in the pane's green")
+            << true << QColor(0, 255, 0) << QColor(Qt::black);
+    QTest::newRow("another widget in use, a black selection")
+            << false << QColor(Qt::black) << QColor(Qt::white);
+    QTest::newRow("another widget in use, the selection drawn as text")
+            << false << QColor(0, 255, 0) << QColor(0, 255, 0);
+}
+
+// Copying a line of the report needs its selection to show on the pane's black.
+void TestMainWindow::paneSelection_showsOnBlack()
+{
+    QFETCH(bool, paneHasFocus);
+    QFETCH(QColor, highlight);
+    QFETCH(QColor, highlightedText);
+    auto *pane = widget<QTextBrowser>("textBrowser");
+    // What the platform gives the pane's class, as a platform theme does.
+    const QPalette platform = QApplication::palette(pane);
+    QPalette clashing = platform;
+    clashing.setColor(QPalette::Highlight, highlight);
+    clashing.setColor(QPalette::HighlightedText, highlightedText);
+    QApplication::setPalette(clashing, "QTextBrowser");
+    pane->setPlainText(QStringLiteral("MMMMMMMMMMMMMMMM\nthe next line"));
+    QTextCursor line(pane->document());
+    line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    pane->setTextCursor(line);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (paneHasFocus)
+        pane->setFocus();
+    else
+        widget<QLineEdit>("qmldir")->setFocus();
+    QTRY_COMPARE(pane->hasFocus(), paneHasFocus);
+
+    // The colour that covers most of the selected line is its background.
+    const QRect selected = pane->cursorRect(QTextCursor(pane->document()))
+                                   .united(pane->cursorRect(line))
+                                   .adjusted(2, 0, -2, 0);
+    const QImage image = pane->viewport()->grab(selected).toImage();
+    QApplication::setPalette(platform, "QTextBrowser");
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    }
+    QRgb background = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > counts.value(background))
+            background = it.key();
+    }
+    const QColor drawn = QColor::fromRgb(background);
+    QVERIFY2(drawn != QColor(Qt::black), qPrintable(drawn.name()));
+    QVERIFY2(drawn != QColor(0, 255, 0), qPrintable(drawn.name()));
+    // The selected text in a colour of its own.
+    const QPalette::ColorGroup group = paneHasFocus ? QPalette::Active : QPalette::Inactive;
+    QCOMPARE(pane->palette().color(group, QPalette::Highlight), drawn);
+    QVERIFY(pane->palette().color(group, QPalette::HighlightedText) != drawn);
 }
 
 void TestMainWindow::processFinishedWithNonZero_logsAndKeepsRunDisabled()
