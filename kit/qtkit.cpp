@@ -84,7 +84,19 @@ QVersionNumber QtKit::version() const
 {
     static const QRegularExpression versionName(QStringLiteral("^\\d+(\\.\\d+)*$"));
     const QString name = QFileInfo(QFileInfo(QDir::cleanPath(folder)).path()).fileName();
-    return versionName.match(name).hasMatch() ? QVersionNumber::fromString(name) : QVersionNumber();
+    if (versionName.match(name).hasMatch())
+        return QVersionNumber::fromString(name);
+
+    // A kit built or unpacked elsewhere; the file is a few lines long.
+    static const QRegularExpression versionLine(
+            QStringLiteral("^QT_VERSION\\s*=\\s*(\\d+(\\.\\d+)*)\\s*$"),
+            QRegularExpression::MultilineOption);
+    QFile qconfig(folder + QStringLiteral("/mkspecs/qconfig.pri"));
+    if (!qconfig.open(QIODevice::ReadOnly))
+        return QVersionNumber();
+    const QRegularExpressionMatch match =
+            versionLine.match(QString::fromLatin1(qconfig.read(1 << 16)));
+    return match.hasMatch() ? QVersionNumber::fromString(match.captured(1)) : QVersionNumber();
 }
 
 QStringList QtKit::runtimeDlls() const

@@ -22,7 +22,8 @@ public:
     // The compiler its Qt Core DLL was built with.
     Compiler compiler() const;
     // From its version folder, as Qt's installer lays kits out
-    // (<root>/6.4.2/mingw_64); null when that folder is not named as a version.
+    // (<root>/6.4.2/mingw_64); elsewhere from the QT_VERSION line of its
+    // mkspecs/qconfig.pri; null when neither tells it.
     QVersionNumber version() const;
     // A MinGW kit carries the MinGW runtime in its bin folder; these are the
     // names of the runtime DLLs there, empty for any other kit.

@@ -241,11 +241,13 @@ void TestKit::kitFolder_data()
     QTest::addColumn<int>("major");
     QTest::addColumn<int>("bits");
     QTest::addColumn<QString>("compiler");
+    QTest::addColumn<QString>("qconfig"); // mkspecs/qconfig.pri, if any
     QTest::addColumn<QString>("version");
 
     QTest::newRow("a 64-bit Qt 6 MinGW kit") << "Qt/6.10.0/mingw_64"
                                              << "Qt6Core.dll"
                                              << "mingw-core64.dll" << mingwRuntime << 6 << 64 << "MinGW"
+                                             << ""
                                              << "6.10.0";
     QTest::newRow("a 32-bit Qt 5 MinGW kit whose Qt Core shows no compiler")
             << "Qt/5.9.9/mingw53_32"
@@ -253,20 +255,30 @@ void TestKit::kitFolder_data()
             << "core32.dll"
             << QStringList { "libgcc_s_dw2-1.dll", "libstdc++-6.dll", "libwinpthread-1.dll" } << 5
             << 32 << ""
+            << ""
             << "5.9.9";
     QTest::newRow("a 64-bit Qt 5 MSVC kit under the installer's old layout")
             << "Qt/Qt5.12.0/5.12.0/msvc2015_64"
             << "Qt5Core.dll"
             << "msvc-core64.dll" << QStringList() << 5 << 64 << "MSVC"
+            << ""
             << "5.12.0";
     QTest::newRow("a Qt Core that cannot be read, in a folder not named as a version")
             << "Qt/v6.4/kit"
             << "Qt6Core.dll"
             << "not a DLL" << QStringList() << 6 << 0 << ""
+            << ""
             << "";
+    QTest::newRow("a kit unpacked elsewhere, whose qconfig.pri tells its version")
+            << "qt5-mingw"
+            << "Qt5Core.dll"
+            << "mingw-core64.dll" << mingwRuntime << 5 << 64 << "MinGW"
+            << "QT_ARCH = x86_64\nQT_VERSION = 5.15.8\nQT_MAJOR_VERSION = 5\n"
+            << "5.15.8";
     QTest::newRow("no Qt Core") << "kit"
                                 << ""
                                 << "" << QStringList() << 0 << 0 << ""
+                                << "QT_VERSION = 6.x\n"
                                 << "";
 }
 
@@ -279,9 +291,14 @@ void TestKit::kitFolder()
     QFETCH(int, major);
     QFETCH(int, bits);
     QFETCH(QString, compiler);
+    QFETCH(QString, qconfig);
     QFETCH(QString, version);
     const QString kitDir = scratch->filePath(folder);
     QVERIFY(layOutKit(kitDir, core, coreFixture, runtime));
+    if (!qconfig.isEmpty()) {
+        QVERIFY(QDir().mkpath(kitDir + QStringLiteral("/mkspecs")));
+        QVERIFY(writeAll(kitDir + QStringLiteral("/mkspecs/qconfig.pri"), qconfig.toLatin1()));
+    }
 
     const QtKit kit(kitDir);
     QCOMPARE(kit.majorVersion(), major);
