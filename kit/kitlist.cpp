@@ -5,6 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
 
 QStringList subfolders(const QString &path)
@@ -17,6 +21,34 @@ QStringList subfolders(const QString &path)
     return paths;
 }
 
+// Looking at a disconnected network drive, or a drive with no disc in it,
+// can keep the window waiting for many seconds; Qt cannot tell the kinds of
+// drive apart without looking.
+bool isOnLocalFixedDrive(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const QString absolute = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    // A network path (\\server\share) has no drive letter.
+    if (absolute.size() < 3 || absolute.at(1) != QLatin1Char(':'))
+        return false;
+    const QString root = absolute.left(3);
+    return GetDriveTypeW(reinterpret_cast<const wchar_t *>(root.utf16())) == DRIVE_FIXED;
+#else
+    Q_UNUSED(path);
+    return true;
+#endif
+}
+
+QStringList onLocalFixedDrives(const QStringList &paths)
+{
+    QStringList local;
+    for (const QString &path : paths) {
+        if (!path.isEmpty() && isOnLocalFixedDrive(path))
+            local << path;
+    }
+    return local;
+}
+
 } // namespace
 
 KitPlaces systemKitPlaces()
@@ -25,8 +57,9 @@ KitPlaces systemKitPlaces()
     const QFileInfoList drives = QDir::drives();
     for (const QFileInfo &drive : drives)
         places.roots << QDir(drive.absoluteFilePath()).filePath(QStringLiteral("Qt"));
-    places.kitFolders << qtDirFromEnvironment();
-    places.binFolders = qEnvironmentVariable("PATH").split(QDir::listSeparator());
+    places.roots = onLocalFixedDrives(places.roots);
+    places.kitFolders = onLocalFixedDrives({ qtDirFromEnvironment() });
+    places.binFolders = onLocalFixedDrives(qEnvironmentVariable("PATH").split(QDir::listSeparator()));
     return places;
 }
 
@@ -57,6 +90,24 @@ QStringList findKits(const KitPlaces &places)
         if (holdsDeployTool(kit) && !found.contains(QFileInfo(kit))) {
             kits << kit;
             found << QFileInfo(kit);
+        }
+    }
+    return kits;
+}
+
+QStringList kitsBelow(const QString &folder)
+{
+    QStringList kits;
+    const QStringList children = subfolders(QFileInfo(folder).absoluteFilePath());
+    for (const QString &child : children) {
+        if (holdsDeployTool(child)) {
+            kits << child;
+            continue;
+        }
+        const QStringList grandchildren = subfolders(child);
+        for (const QString &grandchild : grandchildren) {
+            if (holdsDeployTool(grandchild))
+                kits << grandchild;
         }
     }
     return kits;

@@ -12,13 +12,18 @@ struct KitPlaces
     QStringList binFolders; // folders that may be a kit's bin, such as PATH's
 };
 
-// The places of this machine: a Qt folder at the root of each drive, the QTDIR
-// variable and the folders on PATH.
+// The places of this machine on its local fixed drives: a Qt folder at the
+// root of each, the QTDIR variable and the folders on PATH.
 KitPlaces systemKitPlaces();
 
 // The Qt kits in those places, each once, as absolute folders with forward
 // slashes: those under the roots first, by name, then those in kitFolders,
 // then those whose bin is in binFolders.
 QStringList findKits(const KitPlaces &places);
+
+// The Qt kits one or two levels below `folder` (a version folder, or a Qt
+// folder as the installer lays it out), by name, as absolute folders with
+// forward slashes.
+QStringList kitsBelow(const QString &folder);
 
 #endif // KITLIST_H

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -14,7 +15,7 @@ const QStringList runtimePatterns = { QStringLiteral("libgcc_s_*.dll"),
                                       QStringLiteral("libstdc++-6.dll"),
                                       QStringLiteral("libwinpthread-1.dll") };
 
-const QString compiler = QStringLiteral("g++.exe");
+const QString gcc = QStringLiteral("g++.exe");
 
 bool sameBytes(const QString &a, const QString &b)
 {
@@ -35,7 +36,7 @@ bool compilerOnPath(const QString &path)
     // Split without a flag: Qt 5.12 and Qt 6 name "skip empty parts" differently.
     const QStringList folders = path.split(QDir::listSeparator());
     for (const QString &folder : folders) {
-        if (!folder.isEmpty() && QFileInfo(QDir(folder).filePath(compiler)).isFile())
+        if (!folder.isEmpty() && QFileInfo(QDir(folder).filePath(gcc)).isFile())
             return true;
     }
     return false;
@@ -50,7 +51,9 @@ QtKit::QtKit(const QString &dir) : folder(dir)
         const QString core = bin.filePath(QStringLiteral("Qt%1Core.dll").arg(candidate));
         if (QFileInfo(core).isFile()) {
             major = candidate;
-            coreBits = readPeImage(core).bits;
+            const PeImage image = readPeImage(core);
+            coreBits = image.bits;
+            coreCompiler = compilerOf(image.imports);
             break;
         }
     }
@@ -72,6 +75,30 @@ int QtKit::bits() const
     return coreBits;
 }
 
+Compiler QtKit::compiler() const
+{
+    return coreCompiler;
+}
+
+QVersionNumber QtKit::version() const
+{
+    static const QRegularExpression versionName(QStringLiteral("^\\d+(\\.\\d+)*$"));
+    const QString name = QFileInfo(QFileInfo(QDir::cleanPath(folder)).path()).fileName();
+    if (versionName.match(name).hasMatch())
+        return QVersionNumber::fromString(name);
+
+    // A kit built or unpacked elsewhere; the file is a few lines long.
+    static const QRegularExpression versionLine(
+            QStringLiteral("^QT_VERSION\\s*=\\s*(\\d+(\\.\\d+)*)\\s*$"),
+            QRegularExpression::MultilineOption);
+    QFile qconfig(folder + QStringLiteral("/mkspecs/qconfig.pri"));
+    if (!qconfig.open(QIODevice::ReadOnly))
+        return QVersionNumber();
+    const QRegularExpressionMatch match =
+            versionLine.match(QString::fromLatin1(qconfig.read(1 << 16)));
+    return match.hasMatch() ? QVersionNumber::fromString(match.captured(1)) : QVersionNumber();
+}
+
 QStringList QtKit::runtimeDlls() const
 {
     return runtime;
@@ -90,7 +117,7 @@ QString QtKit::findMinGWBin() const
     const QStringList mingws = tools.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &mingw : mingws) {
         const QDir bin(tools.filePath(mingw + QStringLiteral("/bin")));
-        if (!QFileInfo(bin.filePath(compiler)).isFile())
+        if (!QFileInfo(bin.filePath(gcc)).isFile())
             continue;
         bool same = true;
         for (const QString &dll : runtime) {

@@ -1,9 +1,12 @@
 #ifndef QTKIT_H
 #define QTKIT_H
 
+#include "compiler.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QVersionNumber>
 
 // A Qt kit folder as Trevalo sees it before running its deployment tool.
 class QtKit
@@ -16,6 +19,12 @@ public:
     int majorVersion() const;
     // 32 or 64, read from its Qt Core DLL; 0 when that cannot be read.
     int bits() const;
+    // The compiler its Qt Core DLL was built with.
+    Compiler compiler() const;
+    // From its version folder, as Qt's installer lays kits out
+    // (<root>/6.4.2/mingw_64); elsewhere from the QT_VERSION line of its
+    // mkspecs/qconfig.pri; null when neither tells it.
+    QVersionNumber version() const;
     // A MinGW kit carries the MinGW runtime in its bin folder; these are the
     // names of the runtime DLLs there, empty for any other kit.
     QStringList runtimeDlls() const;
@@ -30,6 +39,7 @@ private:
     QString folder;
     int major = 0;
     int coreBits = 0;
+    Compiler coreCompiler = Compiler::Unknown;
     QStringList runtime;
 };
 

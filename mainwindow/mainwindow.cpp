@@ -18,6 +18,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -65,6 +66,14 @@ MainWindow::MainWindow(QWidget *parent)
     // Enter clicks the focused button, as Space does, the way Windows has it.
     for (QPushButton *button : findChildren<QPushButton *>())
         button->setAutoDefault(true);
+    // The pane's style sheet sets its console colours but not the selection's,
+    // which would then be the platform's, drawn for a light background.
+    QPalette panePalette = ui->textBrowser->palette();
+    for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
+        panePalette.setColor(group, QPalette::HighlightedText, Qt::white);
+    panePalette.setColor(QPalette::Active, QPalette::Highlight, QColor(0, 90, 200));
+    panePalette.setColor(QPalette::Inactive, QPalette::Highlight, QColor(90, 90, 90));
+    ui->textBrowser->setPalette(panePalette);
     ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->textBrowser, &QWidget::customContextMenuRequested, this, &MainWindow::showPaneMenu);
 
@@ -169,8 +178,15 @@ const QStringList &MainWindow::buildArguments(const DeployOptions &options)
 
 void MainWindow::chooseQtDir(const QString &folder)
 {
-    const QString dir = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    QString dir = QDir::cleanPath(QDir::fromNativeSeparators(folder));
     const QString title = tr("选择 Qt 目录");
+    if (!holdsDeployTool(dir)) {
+        const QStringList kits = kitsBelow(dir);
+        if (!kits.isEmpty())
+            dir = pickKitBelow(dir, kits);
+        if (dir.isEmpty())
+            return;
+    }
     if (!holdsDeployTool(dir)) {
         QMessageBox::warning(
                 this, title,
@@ -194,6 +210,28 @@ void MainWindow::chooseQtDir(const QString &folder)
 void MainWindow::setKitStore(KitStore *store)
 {
     kitStore = store;
+}
+
+// A folder above kits, such as a version folder or C:\Qt itself: the one kit
+// in it is taken, of several the user picks one; empty when cancelled.
+QString MainWindow::pickKitBelow(const QString &folder, const QStringList &kits)
+{
+    const QString title = tr("选择 Qt 目录");
+    const QString above = QDir::toNativeSeparators(folder);
+    if (kits.size() == 1) {
+        QMessageBox::information(this, title,
+                                 tr("%1 is not a Qt kit, but holds one: Trevalo uses the kit %2.")
+                                         .arg(above, QDir::toNativeSeparators(kits.first())));
+        return kits.first();
+    }
+    QStringList items;
+    for (const QString &kit : kits)
+        items << QDir::toNativeSeparators(kit);
+    bool ok = false;
+    const QString item = QInputDialog::getItem(
+            this, title, tr("%1 is not a Qt kit, but holds these. Choose one:").arg(above), items,
+            0, false, &ok);
+    return ok ? kits.value(items.indexOf(item)) : QString();
 }
 
 void MainWindow::setKitPlaces(const KitPlaces &places)

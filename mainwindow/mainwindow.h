@@ -79,6 +79,7 @@ private slots:
 
 private:
     QString toolPathFromEnvironment() const;
+    QString pickKitBelow(const QString &folder, const QStringList &kits);
     void showReport(const QString &output);
     void showRunEnd(const RunOutcome &outcome);
     void closeReport(const QString &standardError, const QString &note, const QString &closingLine,

@@ -1,3 +1,5 @@
+#include "kit/kitchoice.h"
+#include "kit/kitlist.h"
 #include "kit/peimage.h"
 #include "kit/programcheck.h"
 #include "kit/qtkit.h"
@@ -95,10 +97,14 @@ private slots:
     void peImage_survivesDamagedAndHostileFiles();
     void kitFolder_data();
     void kitFolder();
+    void compiler_fromImports_data();
+    void compiler_fromImports();
     void mingwOfTheKit_data();
     void mingwOfTheKit();
     void programAgainstKit_data();
     void programAgainstKit();
+    void kitInUse_data();
+    void kitInUse();
 
 private:
     QTemporaryDir *scratch = nullptr;
@@ -264,38 +270,73 @@ void TestKit::peImage_survivesDamagedAndHostileFiles()
 }
 void TestKit::kitFolder_data()
 {
+    QTest::addColumn<QString>("folder"); // where the kit lies
     QTest::addColumn<QString>("core"); // the Qt Core DLL in bin, if any
     QTest::addColumn<QString>("coreFixture"); // its bytes: a fixture, or this text
     QTest::addColumn<QStringList>("runtime");
     QTest::addColumn<int>("major");
     QTest::addColumn<int>("bits");
+    QTest::addColumn<QString>("compiler");
+    QTest::addColumn<QString>("qconfig"); // mkspecs/qconfig.pri, if any
+    QTest::addColumn<QString>("version");
 
-    QTest::newRow("a 64-bit Qt 6 MinGW kit") << "Qt6Core.dll"
-                                             << "core64.dll" << mingwRuntime << 6 << 64;
-    QTest::newRow("a 32-bit Qt 5 MinGW kit")
+    QTest::newRow("a 64-bit Qt 6 MinGW kit") << "Qt/6.10.0/mingw_64"
+                                             << "Qt6Core.dll"
+                                             << "mingw-core64.dll" << mingwRuntime << 6 << 64 << "MinGW"
+                                             << ""
+                                             << "6.10.0";
+    QTest::newRow("a 32-bit Qt 5 MinGW kit whose Qt Core shows no compiler")
+            << "Qt/5.9.9/mingw53_32"
             << "Qt5Core.dll"
             << "core32.dll"
             << QStringList { "libgcc_s_dw2-1.dll", "libstdc++-6.dll", "libwinpthread-1.dll" } << 5
-            << 32;
-    QTest::newRow("a 64-bit Qt 5 MSVC kit") << "Qt5Core.dll"
-                                            << "core64.dll" << QStringList() << 5 << 64;
-    QTest::newRow("a Qt Core that cannot be read") << "Qt6Core.dll"
-                                                   << "not a DLL" << QStringList() << 6 << 0;
-    QTest::newRow("no Qt Core") << ""
-                                << "" << QStringList() << 0 << 0;
+            << 32 << ""
+            << ""
+            << "5.9.9";
+    QTest::newRow("a 64-bit Qt 5 MSVC kit under the installer's old layout")
+            << "Qt/Qt5.12.0/5.12.0/msvc2015_64"
+            << "Qt5Core.dll"
+            << "msvc-core64.dll" << QStringList() << 5 << 64 << "MSVC"
+            << ""
+            << "5.12.0";
+    QTest::newRow("a Qt Core that cannot be read, in a folder not named as a version")
+            << "Qt/v6.4/kit"
+            << "Qt6Core.dll"
+            << "not a DLL" << QStringList() << 6 << 0 << ""
+            << ""
+            << "";
+    QTest::newRow("a kit unpacked elsewhere, whose qconfig.pri tells its version")
+            << "qt5-mingw"
+            << "Qt5Core.dll"
+            << "mingw-core64.dll" << mingwRuntime << 5 << 64 << "MinGW"
+            << "QT_ARCH = x86_64\nQT_VERSION = 5.15.8\nQT_MAJOR_VERSION = 5\n"
+            << "5.15.8";
+    QTest::newRow("no Qt Core") << "kit"
+                                << ""
+                                << "" << QStringList() << 0 << 0 << ""
+                                << "QT_VERSION = 6.x\n"
+                                << "";
 }
 
 void TestKit::kitFolder()
 {
+    QFETCH(QString, folder);
     QFETCH(QString, core);
     QFETCH(QString, coreFixture);
     QFETCH(QStringList, runtime);
     QFETCH(int, major);
     QFETCH(int, bits);
+    QFETCH(QString, compiler);
+    QFETCH(QString, qconfig);
+    QFETCH(QString, version);
     if (isFixture(coreFixture) && !haveFixtures())
         QSKIP(noFixtures);
-    const QString kitDir = scratch->filePath(QStringLiteral("kit"));
+    const QString kitDir = scratch->filePath(folder);
     QVERIFY(layOutKit(kitDir, core, coreFixture, runtime));
+    if (!qconfig.isEmpty()) {
+        QVERIFY(QDir().mkpath(kitDir + QStringLiteral("/mkspecs")));
+        QVERIFY(writeAll(kitDir + QStringLiteral("/mkspecs/qconfig.pri"), qconfig.toLatin1()));
+    }
 
     const QtKit kit(kitDir);
     QCOMPARE(kit.majorVersion(), major);
@@ -304,6 +345,39 @@ void TestKit::kitFolder()
     QStringList sorted = runtime;
     sorted.sort();
     QCOMPARE(kit.runtimeDlls(), sorted);
+    QCOMPARE(compilerName(kit.compiler()), compiler);
+    QCOMPARE(kit.version().toString(), version);
+}
+
+void TestKit::compiler_fromImports_data()
+{
+    QTest::addColumn<QStringList>("imports");
+    QTest::addColumn<QString>("compiler");
+
+    QTest::newRow("MinGW's C++ library and GCC's support library")
+            << QStringList { "KERNEL32.dll", "libgcc_s_seh-1.dll", "libstdc++-6.dll" } << "MinGW";
+    QTest::newRow("a 32-bit MinGW program's GCC support library alone")
+            << QStringList { "LIBGCC_S_DW2-1.DLL", "msvcrt.dll" } << "MinGW";
+    QTest::newRow("MinGW's threads library alone") << QStringList { "libwinpthread-1.dll" } << "MinGW";
+    QTest::newRow("MSVC's runtime")
+            << QStringList { "VCRUNTIME140.dll", "api-ms-win-crt-runtime-l1-1-0.dll" } << "MSVC";
+    QTest::newRow("MSVC's C++ library of a debug build")
+            << QStringList { "MSVCP140D.dll", "VCRUNTIME140_1D.dll" } << "MSVC";
+    QTest::newRow("the Universal CRT alone says nothing")
+            << QStringList { "api-ms-win-crt-runtime-l1-1-0.dll", "api-ms-win-crt-heap-l1-1-0.dll" }
+            << "";
+    QTest::newRow("Windows' own C library says nothing") << QStringList { "msvcrt.dll" } << "";
+    QTest::newRow("another C++ library says nothing")
+            << QStringList { "libc++.dll", "libunwind.dll" } << "";
+    QTest::newRow("both at once say nothing")
+            << QStringList { "libstdc++-6.dll", "vcruntime140.dll" } << "";
+}
+
+void TestKit::compiler_fromImports()
+{
+    QFETCH(QStringList, imports);
+    QFETCH(QString, compiler);
+    QCOMPARE(compilerName(compilerOf(imports)), compiler);
 }
 
 void TestKit::mingwOfTheKit_data()
@@ -430,6 +504,26 @@ void TestKit::programAgainstKit_data()
     QTest::newRow("a program that fits its kit") << "qt5.exe"
                                                  << "Qt5Core.dll"
                                                  << "core64.dll" << true << "";
+    QTest::newRow("a MinGW program with an MSVC kit")
+            << "qt5-mingw.exe"
+            << "Qt5Core.dll"
+            << "msvc-core64.dll" << true
+            << "%1 is built with MinGW, but the kit %2 is built with MSVC: deploy it with a 64-bit "
+               "MinGW Qt 5 kit (设置 → 选择 Qt 目录…).";
+    QTest::newRow("an MSVC program with a MinGW kit")
+            << "qt5-msvc.exe"
+            << "Qt5Core.dll"
+            << "mingw-core64.dll" << false
+            << "%1 is built with MSVC, but the kit %2 is built with MinGW: deploy it with a 64-bit "
+               "MSVC Qt 5 kit (设置 → 选择 Qt 目录…).";
+    QTest::newRow("a program that shows no compiler with an MSVC kit")
+            << "qt5.exe"
+            << "Qt5Core.dll"
+            << "msvc-core64.dll" << true << "";
+    QTest::newRow("a MinGW program with a kit whose Qt Core shows no compiler")
+            << "qt5-mingw.exe"
+            << "Qt5Core.dll"
+            << "core64.dll" << true << "";
     QTest::newRow("a program that imports no Qt module") << "plain.exe"
                                                          << "Qt6Core.dll"
                                                          << "core32.dll" << true << "";
@@ -470,6 +564,158 @@ void TestKit::programAgainstKit()
     problem.replace(QLatin1String("%2"), QDir::toNativeSeparators(kitDir));
     problem.replace(QLatin1String("%3"), QDir::toNativeSeparators(path));
     QCOMPARE(deploymentProblem(path, QtKit(kitDir), release), problem);
+}
+
+void TestKit::kitInUse_data()
+{
+    QTest::addColumn<QString>("configured"); // under the scratch folder
+    QTest::addColumn<QString>("program"); // a fixture; "" none chosen
+    QTest::addColumn<bool>("found"); // the kits under Qt found, or none
+    QTest::addColumn<QString>("used"); // the kit in use, under the scratch folder
+    QTest::addColumn<QString>("note"); // %1 the kit in use, %2 the configured folder
+    QTest::addColumn<QString>("needed");
+    // The check of the program against the kit in use: %2 that kit, %3 the
+    // program's file name, %4 the kit found that it names.
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("named");
+
+    const QString hint = QStringLiteral(" (设置 → 选择 Qt 目录…).");
+    QTest::newRow("the configured kit stands although another fits, which the check names")
+            << "Qt/5.15.10/msvc2019_64"
+            << "qt5-mingw.exe" << true << "Qt/5.15.10/msvc2019_64"
+            << ""
+            << ""
+            << "%3 is built with MinGW, but the kit %2 is built with MSVC: deploy it with a 64-bit "
+               "MinGW Qt 5 kit, such as %4"
+                    + hint
+            << "Qt/5.15.8/mingw81_64";
+    QTest::newRow("a Qt 5 program with the Qt 6 kit configured is told of the Qt 5 kit that fits")
+            << "Qt/6.4.2/mingw_64"
+            << "qt5.exe" << true << "Qt/6.4.2/mingw_64"
+            << ""
+            << ""
+            << "%3 is a Qt 5 program, but the kit %2 is Qt 6: deploy it with a Qt 5 kit, such as %4" + hint
+            << "Qt/5.15.10/msvc2019_64";
+    QTest::newRow("before a program is chosen, the configured kit")
+            << "Qt/6.4.2/msvc2019_64"
+            << "" << true << "Qt/6.4.2/msvc2019_64"
+            << ""
+            << ""
+            << ""
+            << "";
+    QTest::newRow("before a program is chosen, none where the configured kit is gone")
+            << "Qt/Qt5.12.0/5.12.0/msvc2015_64"
+            << "" << true << ""
+            << ""
+            << ""
+            << ""
+            << "";
+    QTest::newRow("a MinGW Qt 5 program: the newest MinGW Qt 5 kit, 5.15.8 before 5.9.9")
+            << "Qt/Qt5.12.0/5.12.0/msvc2015_64"
+            << "qt5-mingw.exe" << true << "Qt/5.15.8/mingw81_64"
+            << "Using %1: the configured %2 does not exist."
+            << ""
+            << ""
+            << "";
+    QTest::newRow("an MSVC Qt 5 program: the MSVC kit")
+            << "Qt/Qt5.12.0/5.12.0/msvc2015_64"
+            << "qt5-msvc.exe" << true << "Qt/5.15.10/msvc2019_64"
+            << "Using %1: the configured %2 does not exist."
+            << ""
+            << ""
+            << "";
+    QTest::newRow("a Qt 6 program that shows no compiler: the newest Qt 6 kit, 6.10.0 before 6.4.2")
+            << "Qt/Qt5.12.0/5.12.0/msvc2015_64"
+            << "qt6.exe" << true << "Qt/6.10.0/mingw_64"
+            << "Using %1: the configured %2 does not exist."
+            << ""
+            << ""
+            << "";
+    QTest::newRow("equal versions: the first listed")
+            << "Qt/Qt5.12.0/5.12.0/msvc2015_64"
+            << "qt5-32bit.exe" << true << "Qt/5.12.12/mingw73_32"
+            << "Using %1: the configured %2 does not exist."
+            << ""
+            << ""
+            << "";
+    QTest::newRow("a configured folder without the tool")
+            << "Qt/5.15.8"
+            << "qt5-mingw.exe" << true << "Qt/5.15.8/mingw81_64"
+            << "Using %1: the configured %2 has no "
+                    + QDir::toNativeSeparators(QStringLiteral("bin/windeployqt.exe")) + "."
+            << ""
+            << ""
+            << "";
+    QTest::newRow("no kit fits: what the program needs") << "Qt/Qt5.12.0/5.12.0/msvc2015_64"
+                                                         << "qt5-mingw.exe" << false << ""
+                                                         << ""
+                                                         << "a 64-bit MinGW Qt 5 kit"
+                                                         << ""
+                                                         << "";
+    QTest::newRow("no kit fits a program that shows no compiler")
+            << "Qt/Qt5.12.0/5.12.0/msvc2015_64"
+            << "qt5-32bit.exe" << false << ""
+            << ""
+            << "a 32-bit Qt 5 kit"
+            << ""
+            << "";
+}
+
+void TestKit::kitInUse()
+{
+    QFETCH(QString, configured);
+    QFETCH(QString, program);
+    QFETCH(bool, found);
+    QFETCH(QString, used);
+    QFETCH(QString, note);
+    QFETCH(QString, needed);
+    QFETCH(QString, problem);
+    QFETCH(QString, named);
+
+    // A Qt folder as the installer lays it out, each kit with its tool.
+    const struct
+    {
+        const char *folder;
+        const char *core;
+        const char *coreFixture;
+    } kits[] = {
+        { "Qt/5.12.12/mingw73_32", "Qt5Core.dll", "core32.dll" },
+        { "Qt/5.12.12/msvc2017", "Qt5Core.dll", "core32.dll" },
+        { "Qt/5.15.10/msvc2019_64", "Qt5Core.dll", "msvc-core64.dll" },
+        { "Qt/5.15.8/mingw81_64", "Qt5Core.dll", "mingw-core64.dll" },
+        { "Qt/5.9.9/mingw81_64", "Qt5Core.dll", "mingw-core64.dll" },
+        { "Qt/6.10.0/mingw_64", "Qt6Core.dll", "mingw-core64.dll" },
+        { "Qt/6.4.2/mingw_64", "Qt6Core.dll", "mingw-core64.dll" },
+        { "Qt/6.4.2/msvc2019_64", "Qt6Core.dll", "msvc-core64.dll" },
+    };
+    for (const auto &kit : kits) {
+        const QString dir = scratch->filePath(QLatin1String(kit.folder));
+        QVERIFY(layOutKit(dir, QLatin1String(kit.core), QLatin1String(kit.coreFixture), QStringList()));
+        QVERIFY(writeAll(dir + QStringLiteral("/bin/windeployqt.exe"), "MZ"));
+    }
+    const QStringList foundKits =
+            found ? findKits({ { scratch->filePath(QStringLiteral("Qt")) }, {}, {} }) : QStringList();
+    QString path;
+    if (!program.isEmpty()) {
+        path = scratch->filePath(QStringLiteral("build/") + program);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QVERIFY(QFile::copy(fixture(program), path));
+    }
+    const QString configuredDir = scratch->filePath(configured);
+    const QString usedDir = used.isEmpty() ? QString() : scratch->filePath(used);
+
+    const KitChoice choice = chooseKit(configuredDir, foundKits, path);
+    QCOMPARE(choice.dir, usedDir);
+    note.replace(QLatin1String("%1"), QDir::toNativeSeparators(usedDir));
+    note.replace(QLatin1String("%2"), QDir::toNativeSeparators(configuredDir));
+    QCOMPARE(choice.note, note);
+    QCOMPARE(choice.needed, needed);
+    if (!usedDir.isEmpty() && !path.isEmpty()) {
+        problem.replace(QLatin1String("%2"), QDir::toNativeSeparators(usedDir));
+        problem.replace(QLatin1String("%3"), program);
+        problem.replace(QLatin1String("%4"), QDir::toNativeSeparators(scratch->filePath(named)));
+        QCOMPARE(deploymentProblem(path, QtKit(usedDir), false, foundKits), problem);
+    }
 }
 
 QTEST_MAIN(TestKit)

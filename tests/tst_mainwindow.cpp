@@ -118,6 +118,8 @@ private slots:
     void appendedLines_matchQTextEditAppend();
     void clearButton_emptiesThePane();
     void paneMenu_looksLikeTheOtherMenus();
+    void paneSelection_showsOnBlack_data();
+    void paneSelection_showsOnBlack();
     void run_scrollsThePaneToTheEnd();
     void window_keepsItsDesignedSize_data();
     void window_keepsItsDesignedSize();
@@ -874,6 +876,73 @@ void TestMainWindow::paneMenu_looksLikeTheOtherMenus()
     menu->close();
 }
 
+void TestMainWindow::paneSelection_showsOnBlack_data()
+{
+    QTest::addColumn<bool>("paneHasFocus"); // the pane draws its selection active or inactive
+    // The platform's selection colours, made for a light background.
+    QTest::addColumn<QColor>("highlight");
+    QTest::addColumn<QColor>("highlightedText");
+
+    QTest::newRow("the pane in use, a black selection")
+            << true << QColor(Qt::black) << QColor(Qt::white);
+    QTest::newRow("the pane in use, a selection in the pane's green")
+            << true << QColor(0, 255, 0) << QColor(Qt::black);
+    QTest::newRow("another widget in use, a black selection")
+            << false << QColor(Qt::black) << QColor(Qt::white);
+    QTest::newRow("another widget in use, the selection drawn as text")
+            << false << QColor(0, 255, 0) << QColor(0, 255, 0);
+}
+
+// Copying a line of the report needs its selection to show on the pane's black.
+void TestMainWindow::paneSelection_showsOnBlack()
+{
+    QFETCH(bool, paneHasFocus);
+    QFETCH(QColor, highlight);
+    QFETCH(QColor, highlightedText);
+    auto *pane = widget<QTextBrowser>("textBrowser");
+    // What the platform gives the pane's class, as a platform theme does.
+    const QPalette platform = QApplication::palette(pane);
+    QPalette clashing = platform;
+    clashing.setColor(QPalette::Highlight, highlight);
+    clashing.setColor(QPalette::HighlightedText, highlightedText);
+    QApplication::setPalette(clashing, "QTextBrowser");
+    pane->setPlainText(QStringLiteral("MMMMMMMMMMMMMMMM\nthe next line"));
+    QTextCursor line(pane->document());
+    line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    pane->setTextCursor(line);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (paneHasFocus)
+        pane->setFocus();
+    else
+        widget<QLineEdit>("qmldir")->setFocus();
+    QTRY_COMPARE(pane->hasFocus(), paneHasFocus);
+
+    // The colour that covers most of the selected line is its background.
+    const QRect selected = pane->cursorRect(QTextCursor(pane->document()))
+                                   .united(pane->cursorRect(line))
+                                   .adjusted(2, 0, -2, 0);
+    const QImage image = pane->viewport()->grab(selected).toImage();
+    QApplication::setPalette(platform, "QTextBrowser");
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    }
+    QRgb background = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > counts.value(background))
+            background = it.key();
+    }
+    const QColor drawn = QColor::fromRgb(background);
+    QVERIFY2(drawn != QColor(Qt::black), qPrintable(drawn.name()));
+    QVERIFY2(drawn != QColor(0, 255, 0), qPrintable(drawn.name()));
+    // The selected text in a colour of its own.
+    const QPalette::ColorGroup group = paneHasFocus ? QPalette::Active : QPalette::Inactive;
+    QCOMPARE(pane->palette().color(group, QPalette::Highlight), drawn);
+    QVERIFY(pane->palette().color(group, QPalette::HighlightedText) != drawn);
+}
+
 void TestMainWindow::processFinishedWithNonZero_logsAndKeepsRunDisabled()
 {
     // As a run leaves them: Run disabled by its click, OpenDir as the user
@@ -944,22 +1013,45 @@ void TestMainWindow::qtdirNote_showsOneYesButton()
 
 void TestMainWindow::chooseQtDir_usesAndSavesAKit_data()
 {
-    QTest::addColumn<bool>("isKit");
+    // Folders under the working folder; "kit" is a kit elsewhere.
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QStringList>("kits"); // laid out under the working folder
+    QTest::addColumn<int>("picked"); // in the list of kits offered; -1: cancelled
+    QTest::addColumn<QString>("used"); // empty: nothing changes
     QTest::addColumn<bool>("confIsAFile");
     QTest::addColumn<bool>("hasStore");
-    QTest::addColumn<QString>("expectedMessage"); // a part of it; empty: no message
+    // A part of the message; empty: no message. %TOOL% the tool in the
+    // folder chosen, %USED% the kit used.
+    QTest::addColumn<QString>("expectedMessage");
 
-    QTest::newRow("a kit is used at once and saved") << true << false << true << "";
+    QTest::newRow("a kit is used at once and saved")
+            << "kit" << QStringList() << -1 << "kit" << false << true << "";
     QTest::newRow("a folder without the tool is refused and nothing changes")
-            << false << false << true << "There is no %TOOL%, so this folder is not a Qt kit.";
+            << "." << QStringList { "Qt/a/kit" } << -1 << "" << false << true
+            << "There is no %TOOL%, so this folder is not a Qt kit.";
     QTest::newRow("a kit that cannot be saved is used until Trevalo closes")
-            << true << true << true << "until it is closed, but could not save it in";
-    QTest::newRow("a window with nowhere to save a kit only uses it") << true << false << false << "";
+            << "kit" << QStringList() << -1 << "kit" << true << true
+            << "until it is closed, but could not save it in";
+    QTest::newRow("a window with nowhere to save a kit only uses it")
+            << "kit" << QStringList() << -1 << "kit" << false << false << "";
+    QTest::newRow("a version folder: its one kit is taken, and the message says so")
+            << "Qt/6.4.2" << QStringList { "Qt/6.4.2/mingw_64" } << -1 << "Qt/6.4.2/mingw_64"
+            << false << true << "is not a Qt kit, but holds one: Trevalo uses the kit %USED%.";
+    QTest::newRow("the Qt folder: its kits are offered, the one picked is used")
+            << "Qt"
+            << QStringList { "Qt/5.15.8/mingw81_64", "Qt/6.4.2/mingw_64", "Qt/6.4.2/msvc2019_64" }
+            << 1 << "Qt/6.4.2/mingw_64" << false << true << "";
+    QTest::newRow("the Qt folder: cancelling the offer changes nothing")
+            << "Qt" << QStringList { "Qt/5.15.8/mingw81_64", "Qt/6.4.2/mingw_64" } << -1 << ""
+            << false << true << "";
 }
 
 void TestMainWindow::chooseQtDir_usesAndSavesAKit()
 {
-    QFETCH(bool, isKit);
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, kits);
+    QFETCH(int, picked);
+    QFETCH(QString, used);
     QFETCH(bool, confIsAFile);
     QFETCH(bool, hasStore);
     QFETCH(QString, expectedMessage);
@@ -971,20 +1063,43 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
         QVERIFY(writeAll(work.filePath(QStringLiteral("conf")), "x"));
     FakeQtKit chosenKit;
     QVERIFY(chosenKit.isValid());
-    const QString folder = isKit ? chosenKit.qtDir() : work.path();
+    QStringList offered;
+    for (const QString &relative : kits) {
+        const QString bin = work.filePath(relative + QStringLiteral("/bin"));
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QFile::copy(chosenKit.toolPath(), bin + QStringLiteral("/windeployqt.exe")));
+        offered << QDir::toNativeSeparators(work.filePath(relative));
+    }
+    const auto inWorkOrKit = [&work, &chosenKit](const QString &relative) {
+        return relative == QLatin1String("kit") ? chosenKit.qtDir()
+                                                : QDir::cleanPath(work.filePath(relative));
+    };
+    const QString folder = inWorkOrKit(chosen);
     // A kit that is gone, so that a run tells which tool it started.
     const QString goneKit = kit->qtDir() + QStringLiteral("/gone");
     window->setQtDir(goneKit);
-    const QString usedTool = (isKit ? folder : goneKit) + QStringLiteral("/bin/windeployqt.exe");
+    const QString usedKit = used.isEmpty() ? goneKit : inWorkOrKit(used);
+    const QString usedTool = usedKit + QStringLiteral("/bin/windeployqt.exe");
     expectedMessage.replace(QStringLiteral("%TOOL%"),
                             QDir::toNativeSeparators(folder + QStringLiteral("/bin/windeployqt.exe")));
+    expectedMessage.replace(QStringLiteral("%USED%"), QDir::toNativeSeparators(usedKit));
 
     QStringList messages;
+    QStringList lists;
     QTimer answerer;
-    connect(&answerer, &QTimer::timeout, [&messages]() {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+    connect(&answerer, &QTimer::timeout, [&messages, &lists, &offered, picked]() {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             messages << box->text();
             box->buttons().first()->click();
+        } else if (auto *list = qobject_cast<QInputDialog *>(modal)) {
+            lists << list->comboBoxItems().join(QLatin1Char('|'));
+            if (picked < 0) {
+                list->reject();
+            } else {
+                list->setTextValue(offered.value(picked));
+                list->accept();
+            }
         }
     });
     answerer.start(20);
@@ -1006,19 +1121,22 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
     QCOMPARE(messages.size(), expectedMessage.isEmpty() ? 0 : 1);
     if (!expectedMessage.isEmpty())
         QVERIFY2(messages.first().contains(expectedMessage), qPrintable(messages.first()));
+    // Several kits are offered in a list, in the order of their names.
+    QCOMPARE(lists,
+             offered.size() > 1 ? QStringList { offered.join(QLatin1Char('|')) } : QStringList());
     QCOMPARE(window->toolPath(), usedTool);
     if (confIsAFile)
         QCOMPARE(readAll(work.filePath(QStringLiteral("conf"))), QByteArray("x"));
-    else if (isKit && hasStore)
+    else if (!used.isEmpty() && hasStore)
         QCOMPARE(readAll(work.filePath(QStringLiteral("conf/conf.ini"))),
-                 "[QTDIR]\r\nPATH=" + folder.toUtf8() + "\r\n");
+                 "[QTDIR]\r\nPATH=" + usedKit.toUtf8() + "\r\n");
     else
         QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("conf"))));
 
     // The next run starts the kit in use; a missing tool says where to choose one.
     chooseExecutable(theApp());
     clickRunAndWait();
-    if (isKit) {
+    if (!used.isEmpty()) {
         QVERIFY(pane().endsWith(QLatin1String("Sucessed!")));
     } else {
         const QString lastLine = pane().section(QLatin1Char('\n'), -1);

@@ -195,6 +195,7 @@ private slots:
     void initialStates();
     void gestures_data();
     void gestures();
+    void tabKey_followsTheForm();
 
 private:
     FormHost *host = nullptr;
@@ -472,6 +473,24 @@ void TestMainWindowForm::gestures()
     }
     // Exactly once per signal: a slot connected twice would record twice.
     QTEST(host->calls, "calls");
+}
+
+// From the start, Tab goes through the form as it reads: the program first,
+// then the options and Run, the report Run writes, and the buttons below.
+void TestMainWindowForm::tabKey_followsTheForm()
+{
+    host->show();
+    QApplication::setActiveWindow(host);
+    QVERIFY(QTest::qWaitForWindowActive(host));
+    QStringList reached;
+    for (int press = 0; press <= 15 && QApplication::focusWidget(); ++press) {
+        reached << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(reached,
+             QStringList({ "AppPath", "toolButton", "qmldir", "TB_qmldir", "CB_QML", "CB_WebKit",
+                           "CB_Runtime", "CB_Release", "CB_3D", "Run", "textBrowser", "Btn_clear",
+                           "OpenDir", "pushButton_3", "reserve_temp", "AppPath" }));
 }
 
 QTEST_MAIN(TestMainWindowForm)
