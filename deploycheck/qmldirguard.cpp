@@ -58,7 +58,7 @@ QmlDirVerdict judgeQmlDir(const QString &qmlDir, const QString &kitDir)
     const QString folder = comparable(QDir::fromNativeSeparators(qmlDir));
     if (!kitDir.isEmpty() && isSameOrInside(folder, comparable(kitDir + QStringLiteral("/qml")))) {
         verdict.refused = true;
-        verdict.line = QStringLiteral("Failed! %1 is the kit's own QML folder: the tool would "
+        verdict.line = QStringLiteral("%1 is the kit's own QML folder: the tool would "
                                       "deploy every QML module of the kit. Choose the folder of "
                                       "the application's QML sources instead.")
                                .arg(QDir::toNativeSeparators(qmlDir));

@@ -1,10 +1,13 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "deploycheck/trial.h"
 #include "elidedbuttontext.h"
 #include "kit/kitpaths.h"
 #include "kit/kitstore.h"
+#include "kit/kitchoice.h"
 #include "queuedinput.h"
+#include "reportpane.h"
 #include "runplan.h"
 #include "runreport.h"
 #include "worker/myprocess.h"
@@ -30,12 +33,6 @@
 #include <QUrl>
 
 namespace {
-
-// The closing line of a failed run, in a red that stands out on black.
-QColor failureLineColor()
-{
-    return QColor(255, 80, 80);
-}
 
 bool isProgramFile(const QString &path)
 {
@@ -74,6 +71,10 @@ MainWindow::MainWindow(QWidget *parent)
     panePalette.setColor(QPalette::Active, QPalette::Highlight, QColor(0, 90, 200));
     panePalette.setColor(QPalette::Inactive, QPalette::Highlight, QColor(90, 90, 90));
     ui->textBrowser->setPalette(panePalette);
+    report = new ReportPane(ui->textBrowser);
+    connect(ui->textBrowser, &QTextBrowser::anchorClicked, this, &MainWindow::followReportLink);
+    trial = new Trial(this);
+    connect(trial, &Trial::finished, this, &MainWindow::showTrialEnd);
     ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->textBrowser, &QWidget::customContextMenuRequested, this, &MainWindow::showPaneMenu);
 
@@ -112,6 +113,17 @@ MainWindow::MainWindow(QWidget *parent)
     kitPlaces = systemKitPlaces();
     kitEntries = new QActionGroup(this);
     ui->menu_2->addSeparator();
+    // Below the kits, what can be done with the folder the last run deployed;
+    // the report links to the same actions.
+    kitsEnd = ui->menu_2->addSeparator();
+    copyMissingAction = ui->menu_2->addAction(tr("复制缺少的 DLL"), this, &MainWindow::copyMissingDlls);
+    copyMissingAction->setToolTip(tr("Copy the DLLs the check found missing into the application "
+                                     "folder, from where they are on this machine"));
+    copyMissingAction->setEnabled(false);
+    tryItAction = ui->menu_2->addAction(tr("试运行部署的程序"), this, &MainWindow::tryDeployedProgram);
+    tryItAction->setToolTip(tr("Start the deployed program as a clean machine would, watch it for "
+                               "5 seconds, then close it"));
+    tryItAction->setEnabled(false);
     connect(ui->menu_2, &QMenu::aboutToShow, this, &MainWindow::listKits);
 }
 
@@ -264,27 +276,37 @@ void MainWindow::on_Run_clicked()
     ui->Run->setEnabled(false);
     paneFollowsEnd = false;
 
-    DeployOptions ticked;
-    ticked.qml = ui->CB_QML->isChecked();
-    ticked.noWebKit = ui->CB_WebKit->isChecked();
-    ticked.noD3dCompiler = ui->CB_3D->isChecked();
-    ticked.release = ui->CB_Release->isChecked();
-    ticked.noCompilerRuntime = ui->CB_Runtime->isChecked();
-    const RunPlan plan =
-            planRun(deployToolPath, appPath, ticked, QProcessEnvironment::systemEnvironment());
+    // The tool could not replace the DLLs of a program being tried.
+    if (trial->isRunning())
+        return;
+    lastCheck = DeployCheck();
+    copyMissingAction->setEnabled(false);
+    tryItAction->setEnabled(false);
+
+    RunRequest request;
+    request.qtDir = kitDirOf(deployToolPath);
+    request.foundKits = kitsFound();
+    request.appPath = appPath;
+    request.qmlDir = qmlDir;
+    request.ticked.qml = ui->CB_QML->isChecked();
+    request.ticked.noWebKit = ui->CB_WebKit->isChecked();
+    request.ticked.noD3dCompiler = ui->CB_3D->isChecked();
+    request.ticked.release = ui->CB_Release->isChecked();
+    request.ticked.noCompilerRuntime = ui->CB_Runtime->isChecked();
+    request.environment = QProcessEnvironment::systemEnvironment();
+    plan = planRun(request);
     if (!plan.problem.isEmpty()) {
         showReport(QString());
-        closeReport(QString(), QString(), refusalLine(plan.problem), failureLineColor());
+        closeReport(QString(), {}, refusalLine(plan.problem), ReportPane::failureColor());
         return;
     }
     buildArguments(plan.options);
-    runtimeNote = plan.note;
 
-    worker->setCommand(deployToolPath, deployArgs);
+    worker->setCommand(plan.toolPath, deployArgs);
     worker->setEnvironment(plan.environment);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     emit StartProcess();
-    toolPathText->setText(QDir::toNativeSeparators(deployToolPath));
+    toolPathText->setText(QDir::toNativeSeparators(plan.toolPath));
     dropQueuedInput();
     QApplication::restoreOverrideCursor();
 
@@ -304,11 +326,7 @@ void MainWindow::Command_out(QString output)
 
 void MainWindow::showReport(const QString &output)
 {
-    // The pane writes new text in the format at its cursor, which may sit
-    // on the red line of an earlier failure.
-    ui->textBrowser->setCurrentCharFormat(QTextCharFormat());
-    // The tool's output is plain text, even where a line looks like markup.
-    ui->textBrowser->setPlainText(shownPart(output));
+    report->showOutput(plan.notes, output);
 }
 
 void MainWindow::on_qmldir_textChanged(const QString &arg1)
@@ -388,17 +406,18 @@ void MainWindow::on_actionChooseQtDir_triggered()
 void MainWindow::listKits()
 {
     qDeleteAll(kitEntries->actions());
-    KitPlaces places = kitPlaces;
-    // The kit in use is listed wherever it lies.
-    places.kitFolders << qtDir;
-    const QStringList kits = findKits(places);
+    const QStringList kits = kitsFound();
+    // The kit a run would use now: the configured one, or one that fits the
+    // chosen program in its place.
+    const QString inUse = chooseKit(kitDirOf(deployToolPath), kits, appPath).dir;
     for (const QString &kit : kits) {
         // A single & would mark a shortcut key instead of showing.
         QString text = QDir::toNativeSeparators(kit);
         text.replace(QLatin1Char('&'), QLatin1String("&&"));
-        QAction *entry = ui->menu_2->addAction(text);
+        auto *entry = new QAction(text, ui->menu_2);
+        ui->menu_2->insertAction(kitsEnd, entry);
         entry->setCheckable(true);
-        entry->setChecked(QFileInfo(kit) == QFileInfo(qtDir));
+        entry->setChecked(QFileInfo(kit) == QFileInfo(inUse));
         kitEntries->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, kit]() { chooseQtDir(kit); });
     }
@@ -406,14 +425,102 @@ void MainWindow::listKits()
 
 void MainWindow::showRunEnd(const RunOutcome &outcome)
 {
-    if (outcome.succeeded())
-        closeReport(outcome.standardError, runtimeNote, QStringLiteral("Sucessed!"));
-    else
-        closeReport(outcome.standardError, QString(),
-                    failureLine(outcome, deployToolPath, worker->timeLimit()), failureLineColor());
+    if (outcome.succeeded()) {
+        closeReport(outcome.standardError, checkDeployedFolder(), QStringLiteral("Sucessed!"));
+        return;
+    }
+    QString line = failureLine(outcome, plan.toolPath, worker->timeLimit());
+    if (!outcome.started && !plan.kitNeeded.isEmpty())
+        line += QLatin1Char(' ') + plan.kitNeeded;
+    closeReport(outcome.standardError, {}, line, ReportPane::failureColor());
 }
 
-void MainWindow::closeReport(const QString &standardError, const QString &note,
+// After a successful run: whether every file of the deployed folder finds the
+// DLLs it imports on a clean machine. A program that cannot be read as a
+// Windows program has nothing to check, nor to try.
+QVector<CheckLine> MainWindow::checkDeployedFolder()
+{
+    lastCheck = checkDeployment(appPath,
+                                placesToLook(QProcessEnvironment::systemEnvironment(), plan.kitDir));
+    if (lastCheck.bits == 0)
+        return {};
+    bool copyable = false;
+    for (const MissingDll &dll : qAsConst(lastCheck.missing))
+        copyable = copyable || !dll.foundIn.isEmpty();
+    copyMissingAction->setEnabled(copyable);
+    tryItAction->setEnabled(true);
+    return checkReport(lastCheck);
+}
+
+void MainWindow::appendActionLinks()
+{
+    if (copyMissingAction->isEnabled())
+        report->appendLink(tr("Copy the missing DLLs found on this machine into the folder"),
+                           QStringLiteral("trevalo:copy-missing"));
+    if (tryItAction->isEnabled())
+        report->appendLink(tr("Try it as a clean machine would start it"),
+                           QStringLiteral("trevalo:try-it"));
+}
+
+void MainWindow::followReportLink(const QUrl &link)
+{
+    if (link == QUrl(QStringLiteral("trevalo:copy-missing")))
+        copyMissingAction->trigger();
+    else if (link == QUrl(QStringLiteral("trevalo:try-it")))
+        tryItAction->trigger();
+}
+
+void MainWindow::copyMissingDlls()
+{
+    report->appendParagraph(QString());
+    report->appendLines(copyMissing(lastCheck));
+    report->appendLines(checkDeployedFolder());
+    appendActionLinks();
+    scrollPaneToEnd();
+}
+
+void MainWindow::tryDeployedProgram()
+{
+    report->appendParagraph(QString());
+    if (trial->start(appPath, lastCheck.neededMissing())) {
+        // The tool could not replace the DLLs the program holds meanwhile.
+        ui->Run->setEnabled(false);
+        tryItAction->setEnabled(false);
+        report->appendParagraph(tr("Trying %1 as a clean machine would start it…").arg(appFile));
+    } else {
+        report->appendParagraph(
+                tr("Cannot try %1: it no longer exists.").arg(QDir::toNativeSeparators(appPath)),
+                ReportPane::failureColor());
+    }
+    scrollPaneToEnd();
+}
+
+void MainWindow::showTrialEnd(bool started, const QStringList &lines)
+{
+    for (const QString &line : lines)
+        report->appendParagraph(line, started ? QColor() : ReportPane::warningColor());
+    ui->Run->setEnabled(!appPath.isEmpty());
+    tryItAction->setEnabled(true);
+    scrollPaneToEnd();
+}
+
+void MainWindow::scrollPaneToEnd()
+{
+    ui->textBrowser->moveCursor(QTextCursor::End);
+    QScrollBar *scrollBar = ui->textBrowser->verticalScrollBar();
+    scrollBar->setValue(scrollBar->maximum());
+    paneFollowsEnd = true;
+}
+
+QStringList MainWindow::kitsFound() const
+{
+    KitPlaces places = kitPlaces;
+    // The configured kit is listed wherever it lies.
+    places.kitFolders << kitDirOf(deployToolPath);
+    return findKits(places);
+}
+
+void MainWindow::closeReport(const QString &standardError, const QVector<CheckLine> &lines,
                              const QString &closingLine, const QColor &color)
 {
     ui->Run->setEnabled(true);
@@ -426,34 +533,15 @@ void MainWindow::closeReport(const QString &standardError, const QString &note,
     // The tool's warnings matter after a success too: a runtime it could not
     // find leaves the deployed program broken elsewhere.
     if (!standardError.isEmpty())
-        appendParagraph(shownPart(standardError));
+        report->appendParagraph(shownPart(standardError));
     for (int i = 0; i < 4; ++i)
-        appendParagraph(QStringLiteral("\n"));
-    if (!note.isEmpty())
-        appendParagraph(note);
-    appendParagraph(closingLine, color);
+        report->appendParagraph(QStringLiteral("\n"));
+    report->appendLines(lines);
+    appendActionLinks();
+    report->appendParagraph(closingLine, color);
     edit.endEditBlock();
-    ui->textBrowser->moveCursor(QTextCursor::End);
-    QScrollBar *scrollBar = ui->textBrowser->verticalScrollBar();
-    scrollBar->setValue(scrollBar->maximum());
-    paneFollowsEnd = true;
+    scrollPaneToEnd();
     ui->OpenDir->setEnabled(true);
-}
-
-// Like QTextEdit::append(), but never takes the text for markup.
-void MainWindow::appendParagraph(const QString &text, const QColor &color)
-{
-    QTextDocument *document = ui->textBrowser->document();
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    if (!document->isEmpty())
-        cursor.insertBlock();
-    // A fresh format each time: the red of a failure line must not carry
-    // over to the lines after it.
-    QTextCharFormat format;
-    if (color.isValid())
-        format.setForeground(color);
-    cursor.insertText(text, format);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)

@@ -2,8 +2,10 @@
 #define MAINWINDOW_H
 
 #include "about/about.h"
+#include "deploycheck/deploycheck.h"
 #include "kit/kitlist.h"
-#include "mainwindow/deployrequest.h"
+#include "deployrequest.h"
+#include "runplan.h"
 #include "worker/runoutcome.h"
 
 #include <QColor>
@@ -15,7 +17,11 @@
 class KitStore;
 class MyProcess;
 class ElidedButtonText;
+class QAction;
 class QActionGroup;
+class QUrl;
+class ReportPane;
+class Trial;
 
 namespace Ui {
 class MainWindow;
@@ -76,15 +82,22 @@ private slots:
     void on_actionQTDIR_triggered();
     void on_actionChooseQtDir_triggered();
     void listKits();
+    void copyMissingDlls();
+    void tryDeployedProgram();
 
 private:
     QString toolPathFromEnvironment() const;
     QString pickKitBelow(const QString &folder, const QStringList &kits);
     void showReport(const QString &output);
     void showRunEnd(const RunOutcome &outcome);
-    void closeReport(const QString &standardError, const QString &note, const QString &closingLine,
-                     const QColor &color = QColor());
-    void appendParagraph(const QString &text, const QColor &color = QColor());
+    void closeReport(const QString &standardError, const QVector<CheckLine> &lines,
+                     const QString &closingLine, const QColor &color = QColor());
+    QVector<CheckLine> checkDeployedFolder();
+    void appendActionLinks();
+    void followReportLink(const QUrl &link);
+    void showTrialEnd(bool started, const QStringList &lines);
+    void scrollPaneToEnd();
+    QStringList kitsFound() const;
     void showPaneMenu(const QPoint &pos);
 
     Ui::MainWindow *ui;
@@ -105,7 +118,13 @@ private:
     KitPlaces kitPlaces;
     KitStore *kitStore = nullptr;
     QActionGroup *kitEntries = nullptr;
-    QString runtimeNote; // shown above "Sucessed!" of the current run
+    RunPlan plan; // of the current or last run
+    DeployCheck lastCheck; // of the folder the last run deployed
+    QAction *kitsEnd = nullptr; // the separator below the kits found
+    QAction *copyMissingAction = nullptr;
+    QAction *tryItAction = nullptr;
+    ReportPane *report = nullptr;
+    Trial *trial = nullptr;
     ElidedButtonText *toolPathText = nullptr;
 };
 

@@ -376,7 +376,7 @@ void TestDeployCheck::qmlDir_data()
     QTest::addColumn<QString>("line"); // %1: the folder as typed, in native form
 
     const QString refusal = QStringLiteral(
-            "Failed! %1 is the kit's own QML folder: the tool would deploy every QML module of "
+            "%1 is the kit's own QML folder: the tool would deploy every QML module of "
             "the kit. Choose the folder of the application's QML sources instead.");
     const QString warning = QStringLiteral(
             "Warning: %1 holds no .qml file (looked 6 folders deep): the tool finds the QML "

@@ -299,7 +299,7 @@ void TestMainWindow::qmlField_typedKeyByKeyReachesTheTool()
         widget<QCheckBox>(name)->setChecked(false);
 
     clickRunAndWait();
-    QCOMPARE(pane(), app + QStringLiteral("\n--qmldir\nC:/q\n") + successTail);
+    QCOMPARE(pane(), noQmlWarning("C:/q") + app + QStringLiteral("\n--qmldir\nC:/q\n") + successTail);
 
     // An emptied field passes no "--qmldir" at all.
     field->clear();
@@ -356,7 +356,11 @@ void TestMainWindow::run_passesTheTickedOptions()
     widget<QPushButton>("OpenDir")->setEnabled(false);
 
     clickRunAndWait();
-    QCOMPARE(pane(), expectedArguments.join(QLatin1Char('\n')) + QLatin1Char('\n') + successTail);
+    // None of these QML folders holds a .qml file, which a line says first.
+    const QString warning =
+            expectedArguments.contains(QLatin1String("--qmldir")) ? noQmlWarning(qmlDir) : QString();
+    QCOMPARE(pane(),
+             warning + expectedArguments.join(QLatin1Char('\n')) + QLatin1Char('\n') + successTail);
     QCOMPARE(widget<QPushButton>("reserve_temp")->toolTip(), QDir::toNativeSeparators(kit->toolPath()));
     QVERIFY(widget<QPushButton>("OpenDir")->isEnabled());
 }
@@ -411,11 +415,13 @@ void TestMainWindow::run_withAMinGWKitFromQtsInstaller_data()
     QTest::addColumn<bool>("mingwOnPath");
     QTest::addColumn<bool>("note");
 
+    // The program is empty but for the row with the note, where it imports
+    // the runtime, as MinGW programs do.
     QTest::newRow("Qt 5, runtime deployed: the tool finds the kit's MinGW on its PATH")
             << "Qt5Core.dll" << false << QStringList { "--no-webkit2", "--release" } << true << false;
     QTest::newRow("Qt 6, runtime deployed: no --no-webkit2, which Qt 6's tool lacks")
             << "Qt6Core.dll" << false << QStringList { "--release" } << true << false;
-    QTest::newRow("Qt 6, NO-Runtime: a note above the success line names what was left out")
+    QTest::newRow("Qt 6, NO-Runtime: the check above the success line names what was left out")
             << "Qt6Core.dll" << true << QStringList { "--release", "--no-compiler-runtime" }
             << false << true;
 }
@@ -447,6 +453,10 @@ void TestMainWindow::run_withAMinGWKitFromQtsInstaller()
     }
     window->setQtDir(root.filePath(QStringLiteral("6.4.2/mingw_64")));
     const QString app = laidDown("/build/demo.exe");
+    if (note) {
+        QVERIFY(QFile::remove(app));
+        QVERIFY(QFile::copy(fixture("mingwapp.exe"), app));
+    }
     chooseExecutable(app);
     widget<QCheckBox>("CB_QML")->setChecked(false);
     widget<QCheckBox>("CB_3D")->setChecked(false);
@@ -459,16 +469,21 @@ void TestMainWindow::run_withAMinGWKitFromQtsInstaller()
     QString path = QString::fromLocal8Bit(ownPath);
     if (mingwOnPath)
         path = QDir::toNativeSeparators(mingwBin) + QDir::listSeparator() + path;
-    QString tail = QLatin1String(successTail);
-    if (note)
-        tail.replace(
-                QLatin1String("Sucessed!"),
-                QStringLiteral("Note: NO-Runtime left out the MinGW runtime (libgcc_s_seh-1.dll, "
-                               "libstdc++-6.dll, libwinpthread-1.dll): demo.exe needs these DLLs "
-                               "wherever it runs. Untick NO-Runtime to deploy them.\nSucessed!"));
-    QCOMPARE(pane(),
-             (QStringList { app } + options).join(QLatin1Char('\n')) + QStringLiteral("\nPATH=")
-                     + path + QLatin1Char('\n') + tail);
+    const QString report = (QStringList { app } + options).join(QLatin1Char('\n'))
+            + QStringLiteral("\nPATH=") + path + QLatin1Char('\n');
+    if (note) {
+        QVERIFY2(pane().startsWith(report), qPrintable(pane()));
+        QVERIFY2(pane().contains(QLatin1String(
+                         "\nThe MinGW runtime (libgcc_s_seh-1.dll, libstdc++-6.dll) is not in the "
+                         "folder: untick NO-Runtime and run again, so that the tool deploys it "
+                         "beside the program.\n")),
+                 qPrintable(pane()));
+        QVERIFY2(pane().endsWith(
+                         QLatin1String("\nTry it as a clean machine would start it\nSucessed!")),
+                 qPrintable(pane()));
+    } else {
+        QCOMPARE(pane(), report + QLatin1String(successTail));
+    }
     // Only the tool's environment changed.
     QCOMPARE(qgetenv("PATH"), ownPath);
 }
@@ -1167,9 +1182,13 @@ void TestMainWindow::kitMenu_listsTheKitsFound()
     const auto listed = [menu]() {
         // As the menu opens; the offscreen platform cannot show a popup.
         emit menu->aboutToShow();
+        // The kits stand between the separators below 选择 Qt 目录….
         QStringList texts;
-        for (QAction *entry : menu->actions().mid(3))
+        for (QAction *entry : menu->actions().mid(3)) {
+            if (entry->isSeparator())
+                break;
             texts << entry->text() + (entry->isChecked() ? QStringLiteral(" [x]") : QString());
+        }
         return texts;
     };
     // A single & would mark a shortcut key.

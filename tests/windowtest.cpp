@@ -50,6 +50,13 @@ void whenModalOpens(std::function<void(QWidget *)> handle)
     });
 }
 
+QString noQmlWarning(const QString &qmlDir)
+{
+    return QStringLiteral("Warning: %1 holds no .qml file (looked 6 folders deep): the tool finds "
+                          "the QML modules the application imports from its .qml files.\n")
+            .arg(QDir::toNativeSeparators(qmlDir));
+}
+
 WorkingDirectory::WorkingDirectory(const QString &path)
     : old(QDir::currentPath()), set(QDir::setCurrent(path))
 {

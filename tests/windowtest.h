@@ -32,6 +32,10 @@ protected:
 // Runs `handle` on the next modal dialog once the caller's code has opened it.
 void whenModalOpens(std::function<void(QWidget *)> handle);
 
+// The line above the tool's output for a QML folder that holds no .qml file,
+// with its line break.
+QString noQmlWarning(const QString &qmlDir);
+
 // Makes a folder the working directory, where the window finds and saves
 // conf/conf.ini, until it goes out of scope.
 class WorkingDirectory
