@@ -117,6 +117,7 @@ private slots:
     void keyboard_enterClicksAndARunKeepsTheFocus();
     void appendedLines_matchQTextEditAppend();
     void clearButton_emptiesThePane();
+    void checkAfterRun_copiesWhatIsMissingAndTriesTheProgram();
     void paneMenu_looksLikeTheOtherMenus();
     void paneSelection_showsOnBlack_data();
     void paneSelection_showsOnBlack();
@@ -862,6 +863,82 @@ void TestMainWindow::drop_choosesOneProgramOnly()
     QDir::setCurrent(oldCurrent);
     QCOMPARE(opened, firstAsArgumentChosen);
     verifyChoice(opened);
+}
+
+// A program that links a library found only in a folder on PATH, as a
+// developer's program links one from MSYS2 or vcpkg; the stand-in deploys
+// nothing, so the check after the run finds the library missing.
+void TestMainWindow::checkAfterRun_copiesWhatIsMissingAndTriesTheProgram()
+{
+    if (!haveFixtures())
+        QSKIP(noFixtures);
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString appDir = work.filePath(QStringLiteral("app"));
+    const QString onPath = work.filePath(QStringLiteral("msys64/bin"));
+    QVERIFY(QDir().mkpath(appDir) && QDir().mkpath(onPath));
+    const QString program = appDir + QStringLiteral("/helperapp.exe");
+    QVERIFY(QFile::copy(fixture("helperapp.exe"), program));
+    for (const char *dll : { "libhelper.dll", "libdeep.dll" })
+        QVERIFY(QFile::copy(fixture(dll), onPath + QLatin1Char('/') + QLatin1String(dll)));
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH",
+            QFile::encodeName(QDir::toNativeSeparators(onPath)) + QDir::listSeparator().toLatin1()
+                    + oldPath);
+    for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
+        widget<QCheckBox>(name)->setChecked(false);
+    chooseExecutable(program);
+
+    clickRunAndWait();
+    qputenv("PATH", oldPath);
+    auto *browser = widget<QTextBrowser>("textBrowser");
+    const QString missingLine = QStringLiteral("Missing: libhelper.dll, imported by helperapp.exe; "
+                                               "on this machine it is in %1")
+                                        .arg(QDir::toNativeSeparators(onPath));
+    QVERIFY2(pane().contains(QLatin1Char('\n') + missingLine), qPrintable(pane()));
+    QVERIFY2(pane().endsWith(
+                     QLatin1String("\nCopy the missing DLLs found on this machine into the "
+                                   "folder\nTry it as a clean machine would start it\nSucessed!")),
+             qPrintable(pane()));
+    const QTextBlock missing = browser->document()->find(missingLine).block();
+    QCOMPARE(lineColor(missing), QColor(255, 176, 0));
+
+    // A click on the link copies, and leaves the report where it was.
+    const QTextBlock link = browser->document()->find(QStringLiteral("Copy the missing DLLs")).block();
+    QTextCursor onLink(link);
+    onLink.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 3);
+    const QPoint at = browser->cursorRect(onLink).center();
+    QTest::mouseClick(browser->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTRY_VERIFY(QFile::exists(appDir + QStringLiteral("/libhelper.dll")));
+    QVERIFY(QFile::exists(appDir + QStringLiteral("/libdeep.dll")));
+    QVERIFY2(pane().contains(missingLine), qPrintable(pane()));
+    // Then the check again: what was copied is no longer missing.
+    const QString afterCopy = pane().section(QStringLiteral("Sucessed!"), 1);
+    QVERIFY2(afterCopy.contains(QStringLiteral("\nCopied libhelper.dll from %1.\n")
+                                        .arg(QDir::toNativeSeparators(onPath))),
+             qPrintable(afterCopy));
+    QVERIFY2(!afterCopy.contains(QLatin1String("Missing: libhelper.dll")), qPrintable(afterCopy));
+
+    // Tab leaves the pane rather than walking its links.
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    browser->setFocus();
+    QCOMPARE(QApplication::focusWidget(), browser);
+    QTest::keyClick(browser, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != browser);
+
+    // Trying it: this program cannot start here, which the report says; Run
+    // waits for the trial.
+    QAction *tryIt = nullptr;
+    for (QAction *action : widget<QMenu>("menu_2")->actions()) {
+        if (action->text() == QStringLiteral("试运行部署的程序"))
+            tryIt = action;
+    }
+    QVERIFY(tryIt && tryIt->isEnabled());
+    tryIt->trigger();
+    QVERIFY(!widget<QPushButton>("Run")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(widget<QPushButton>("Run")->isEnabled(), 15000);
+    QVERIFY2(pane().contains(QLatin1String("\nTried helperapp.exe: ")), qPrintable(pane()));
 }
 
 void TestMainWindow::clearButton_emptiesThePane()
