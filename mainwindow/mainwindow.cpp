@@ -129,6 +129,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    delete report;
     delete ui;
     delete worker;
 }
