@@ -24,13 +24,16 @@ void toStandardError(QtMsgType, const QMessageLogContext &, const QString &messa
 
 int main(int argc, char *argv[])
 {
-    // A Windows program without a console sends its messages to the debugger.
-    qInstallMessageHandler(toStandardError);
+    // Started by the test, it prints its messages on standard error itself: a
+    // Windows program without a console sends them to the debugger. Started
+    // bare, as a user starts it, Qt's own handling applies, as in any program.
+    const bool once = argc == 2;
+    if (once)
+        qInstallMessageHandler(toStandardError);
     // Wine cannot compile Direct3D 11's shaders; the software back end needs none.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    const bool once = arguments.size() == 2;
     const QUrl file = once ? QUrl::fromLocalFile(arguments.at(1))
                            : QUrl::fromEncoded(qgetenv("TREVALO_TEST_QML"));
     if (arguments.size() > 2 || file.isEmpty())
