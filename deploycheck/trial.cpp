@@ -23,6 +23,15 @@ QString hex(quint32 code)
     return QStringLiteral("0x") + QString::number(code, 16).toUpper();
 }
 
+// What Qt's QML engine says when the program's QML cannot be loaded: a
+// module it imports is missing, or the file itself fails.
+bool isQmlLoadFailure(const QString &line)
+{
+    return line.contains(QLatin1String("failed to load component"))
+            || (line.contains(QLatin1String("module \""))
+                && line.contains(QLatin1String("is not installed")));
+}
+
 QStringList lastLines(const QString &output, int count)
 {
     QStringList lines;
@@ -80,11 +89,14 @@ QStringList Trial::describeEnd(const QString &programName, quint32 exitCode, boo
     const QString head = QStringLiteral("Tried %1: it ended within seconds with exit code %2")
                                  .arg(programName, hex(exitCode));
     QStringList pluginLines;
+    QStringList qmlLines;
     const QStringList all = output.split(QLatin1Char('\n'));
     for (const QString &line : all) {
         if (line.contains(QLatin1String("platform plugin"), Qt::CaseInsensitive)
             && pluginLines.size() < linesQuoted)
             pluginLines << line.trimmed();
+        if (isQmlLoadFailure(line) && qmlLines.size() < linesQuoted)
+            qmlLines << line.trimmed();
     }
     switch (exitCode) {
     case 0xC0000135:
@@ -108,6 +120,13 @@ QStringList Trial::describeEnd(const QString &programName, quint32 exitCode, boo
         if (!pluginLines.isEmpty()) {
             lines << head + QStringLiteral(": Qt could not load the platform plugin. It said:");
             lines << pluginLines;
+        } else if (!qmlLines.isEmpty()) {
+            lines << head
+                            + QStringLiteral(": its QML could not be loaded. Most likely a QML "
+                                             "module it imports is not in the folder: tick "
+                                             "QML-Dir, choose the folder of its own .qml files "
+                                             "and run again. Qt said:");
+            lines << qmlLines;
         } else {
             lines << head + (crashed ? QStringLiteral(" (it crashed).") : QStringLiteral("."));
             const QStringList last = lastLines(output, linesQuoted);

@@ -424,29 +424,43 @@ void TestDeployCheck::describeEnd_data()
     QTest::addColumn<quint32>("code");
     QTest::addColumn<bool>("crashed");
     QTest::addColumn<QStringList>("missing");
-    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("output"); // what the program wrote
+    QTest::addColumn<QStringList>("lines");
 
     QTest::newRow("a DLL not found, which the check names")
-            << 0xC0000135u << true << QStringList { "libhelper.dll", "libdeep.dll" }
-            << "Tried a.exe: it ended within seconds with exit code 0xC0000135: a DLL it needs was "
-               "not found (libhelper.dll, libdeep.dll).";
+            << 0xC0000135u << true << QStringList { "libhelper.dll", "libdeep.dll" } << QString()
+            << QStringList { "Tried a.exe: it ended within seconds with exit code 0xC0000135: a "
+                             "DLL it needs was not found (libhelper.dll, libdeep.dll)." };
     QTest::newRow("a DLL not found that the check did not see")
-            << 0xC0000135u << true << QStringList()
-            << "Tried a.exe: it ended within seconds with exit code 0xC0000135: a DLL it needs was "
-               "not found; the check names none, so it is one loaded by name or one this Windows "
-               "lacks.";
+            << 0xC0000135u << true << QStringList() << QString()
+            << QStringList { "Tried a.exe: it ended within seconds with exit code 0xC0000135: a "
+                             "DLL it needs was not found; the check names none, so it is one "
+                             "loaded by name or one this Windows lacks." };
     QTest::newRow("an entry point not found")
-            << 0xC0000139u << true << QStringList()
-            << "Tried a.exe: it ended within seconds with exit code 0xC0000139: an entry point was "
-               "not found, so a DLL it loaded is of another version than the one it was built "
-               "with.";
+            << 0xC0000139u << true << QStringList() << QString()
+            << QStringList { "Tried a.exe: it ended within seconds with exit code 0xC0000139: an "
+                             "entry point was not found, so a DLL it loaded is of another version "
+                             "than the one it was built with." };
     QTest::newRow("32- and 64-bit files mixed")
-            << 0xC000007Bu << true << QStringList()
-            << "Tried a.exe: it ended within seconds with exit code 0xC000007B: 32- and 64-bit "
-               "files are mixed.";
-    QTest::newRow("an access violation") << 0xC0000005u << true << QStringList()
-                                         << "Tried a.exe: it ended within seconds with exit code "
-                                            "0xC0000005 (it crashed).";
+            << 0xC000007Bu << true << QStringList() << QString()
+            << QStringList { "Tried a.exe: it ended within seconds with exit code 0xC000007B: 32- "
+                             "and 64-bit files are mixed." };
+    QTest::newRow("an access violation")
+            << 0xC0000005u << true << QStringList() << QString()
+            << QStringList { "Tried a.exe: it ended within seconds with exit code 0xC0000005 (it "
+                             "crashed)." };
+    // Qt's QML engine, the program's QML outside the folder and no QML module deployed.
+    QTest::newRow("its QML not loaded, a module missing")
+            << 0x1u << false << QStringList()
+            << "QQmlApplicationEngine failed to load component\r\n"
+               "file:///C:/src/main.qml:3:1: module \"QtQuick\" is not installed\r\n\r\n"
+               "Closing.\r\n"
+            << QStringList { "Tried a.exe: it ended within seconds with exit code 0x1: its QML "
+                             "could not be loaded. Most likely a QML module it imports is not in "
+                             "the folder: tick QML-Dir, choose the folder of its own .qml files "
+                             "and run again. Qt said:",
+                             "QQmlApplicationEngine failed to load component",
+                             "file:///C:/src/main.qml:3:1: module \"QtQuick\" is not installed" };
 }
 
 void TestDeployCheck::describeEnd()
@@ -454,9 +468,9 @@ void TestDeployCheck::describeEnd()
     QFETCH(quint32, code);
     QFETCH(bool, crashed);
     QFETCH(QStringList, missing);
-    QFETCH(QString, line);
-    QCOMPARE(Trial::describeEnd(QStringLiteral("a.exe"), code, crashed, QString(), missing),
-             QStringList { line });
+    QFETCH(QString, output);
+    QFETCH(QStringList, lines);
+    QCOMPARE(Trial::describeEnd(QStringLiteral("a.exe"), code, crashed, output, missing), lines);
 }
 
 void TestDeployCheck::trial_data()

@@ -1,6 +1,7 @@
 // Windows with MinGW only: the window runs the Qt kit's real windeployqt.exe.
 #include "app/qtdirsetting.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/reportpane.h"
 #include "testkit.h"
 #include "windowtest.h"
 
@@ -21,18 +22,26 @@ private slots:
     void qt6Program_isDeployedWithItsRuntimeAndStartsOnItsOwn();
     void quickProgram_qmlFolderChosenInTheDialog_deploysItsModulesAndLoadsItsQml();
     void notAWindowsProgram_showsTheToolsErrorAndExitCode();
+    void dllOnlyOnPath_checkNamesIt_copyPutsItIn_thenItStarts_data();
+    void dllOnlyOnPath_checkNamesIt_copyPutsItIn_thenItStarts();
+    void quickProgram_checkedAndTried_data();
+    void quickProgram_checkedAndTried();
+    void qmlFolderGuard_withTheRealKit_data();
+    void qmlFolderGuard_withTheRealKit();
 
 private:
     QString layOutKit(const QString &from, const QString &version, const QString &kit,
                       const QString &mingw);
     void deploy(const QString &kit, const QString &program, QString *pane,
-                const QString &qmlDir = QString());
+                const QString &qmlDir = QString(), bool noRuntime = false);
     void chooseQmlFolder(const QString &folder);
     bool startsOnItsOwn(const QString &program, const QStringList &arguments, const QString &marker,
                         QByteArray *output);
     void verifyStartsOnItsOwn(const QString &program, const QString &marker);
     void layOutQuickProgram(QString *program, QString *qmlDir);
     bool loadsItsQml(const QString &program, const QString &qmlDir, QByteArray *output);
+    void runAction(const QString &href, const QString &menuEntry, bool throughTheLink);
+    void tryIt(bool throughTheLink, const QString &programName, QString *lines);
 
     QString trevalo;
     QTemporaryDir *installer = nullptr;
@@ -56,6 +65,12 @@ const char quickQml[] = "";
 #endif
 // What the Qt Quick program prints once it has shown the window of its QML.
 const QLatin1String quickTitle("Qt Quick loaded its QML");
+// A Qt program built with Trevalo's own kit and the DLL of its own it needs,
+// in a folder beside the test.
+const QLatin1String helperProgram("/helperprogram/helperprogram.exe");
+const QLatin1String helperDll("/helperprogram/libhelper.dll");
+const QString trialStarted =
+        QStringLiteral("Tried %1: it started, ran for 5 seconds and was closed.");
 
 bool copyFolder(const QString &from, const QString &to)
 {
@@ -82,6 +97,19 @@ QByteArray pathWithoutCompiler(const QByteArray &path)
             kept << folder;
     }
     return kept.join(QDir::listSeparator()).toLocal8Bit();
+}
+
+// The Windows programs and DLLs in a folder and below it, as the check counts them.
+int programFilesBelow(const QString &folder)
+{
+    int count = 0;
+    QDirIterator files(folder, { QStringLiteral("*.dll"), QStringLiteral("*.exe") }, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        files.next();
+        ++count;
+    }
+    return count;
 }
 
 } // namespace
@@ -173,6 +201,7 @@ void TestDeployment::cleanup()
     delete workingDirectory;
     workingDirectory = nullptr;
     qputenv("PATH", oldPath);
+    qunsetenv("TREVALO_TEST_QML");
     removeWhenFree(work->path());
     delete work;
     work = nullptr;
@@ -180,18 +209,20 @@ void TestDeployment::cleanup()
 }
 
 // Runs the kit's real tool on `program` through the window, configured as a
-// user would: conf/conf.ini names the kit, NO-Runtime unticked, no g++.exe on
-// PATH. A `qmlDir` is chosen through the QML folder dialog; without one
-// QML-Dir is unticked, and the tool looks for QML in the program's folder.
+// user would: conf/conf.ini names the kit, NO-Runtime ticked only when
+// `noRuntime` says so, no g++.exe on PATH. A `qmlDir` is chosen through the
+// QML folder dialog; without one QML-Dir is unticked, and the tool looks for
+// QML in the program's folder.
 void TestDeployment::deploy(const QString &kit, const QString &program, QString *pane,
-                            const QString &qmlDir)
+                            const QString &qmlDir, bool noRuntime)
 {
+    const QByteArray path = qgetenv("PATH");
     QDir().mkpath(QStringLiteral("conf"));
     writeAll(QStringLiteral("conf/conf.ini"), "[QTDIR]\nPATH=" + kit.toUtf8() + "\n");
     QSettings settings(QStringLiteral("./conf/conf.ini"), QSettings::IniFormat);
     openWindow();
     window->setQtDir(qtDirFromSettings(settings));
-    widget<QCheckBox>("CB_Runtime")->setChecked(false);
+    widget<QCheckBox>("CB_Runtime")->setChecked(noRuntime);
     window->chooseApplication(program);
     if (qmlDir.isEmpty())
         widget<QCheckBox>("CB_QML")->setChecked(false);
@@ -204,7 +235,7 @@ void TestDeployment::deploy(const QString &kit, const QString &program, QString 
     *pane = this->pane();
     QVERIFY2(!pane->contains(QLatin1String("Cannot find GCC")), qPrintable(*pane));
     // Trevalo's own environment stays as it was.
-    QCOMPARE(qgetenv("PATH"), pathWithoutCompiler(oldPath));
+    QCOMPARE(qgetenv("PATH"), path);
 }
 
 // Types the folder into the QML folder dialog's field and accepts it.
@@ -299,6 +330,55 @@ void TestDeployment::layOutQuickProgram(QString *program, QString *qmlDir)
 bool TestDeployment::loadsItsQml(const QString &program, const QString &qmlDir, QByteArray *output)
 {
     return startsOnItsOwn(program, { qmlDir + QStringLiteral("/main.qml") }, quickTitle, output);
+}
+
+// Runs an action the report offers after a run: through its last link in the
+// pane, clicked where it is drawn, or through its entry in the Settings menu.
+void TestDeployment::runAction(const QString &href, const QString &menuEntry, bool throughTheLink)
+{
+    if (!throughTheLink) {
+        QAction *entry = nullptr;
+        for (QAction *action : window->findChildren<QAction *>()) {
+            if (action->text() == menuEntry)
+                entry = action;
+        }
+        QVERIFY2(entry, qUtf8Printable(menuEntry));
+        QVERIFY2(entry->isEnabled(), qUtf8Printable(menuEntry));
+        entry->trigger();
+        return;
+    }
+    auto *pane = widget<QTextBrowser>("textBrowser");
+    QTextCursor link;
+    for (QTextBlock block = pane->document()->lastBlock(); block.isValid() && link.isNull();
+         block = block.previous()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().anchorHref() == href) {
+                link = QTextCursor(pane->document());
+                link.setPosition(it.fragment().position() + 1);
+                break;
+            }
+        }
+    }
+    QVERIFY2(!link.isNull(), qPrintable(href));
+    pane->setTextCursor(link);
+    pane->ensureCursorVisible();
+    const QPoint point = pane->cursorRect(link).center();
+    QCOMPARE(pane->anchorAt(point), href);
+    QTest::mouseClick(pane->viewport(), Qt::LeftButton, Qt::NoModifier, point);
+}
+
+// Tries the deployed program and waits for the verdict: `lines` holds the
+// pane from the trial's first line on.
+void TestDeployment::tryIt(bool throughTheLink, const QString &programName, QString *lines)
+{
+    const QString trying = QStringLiteral("Trying %1 as a clean machine").arg(programName);
+    const QString tried = QStringLiteral("Tried %1: it ").arg(programName);
+    const int before = pane().count(tried);
+    runAction(QStringLiteral("trevalo:try-it"), QStringLiteral("试运行部署的程序"), throughTheLink);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(pane().count(tried) > before, 30000);
+    *lines = pane().mid(pane().lastIndexOf(trying));
 }
 
 void TestDeployment::programInAnOddFolder_isDeployedAndThenStartsOnItsOwn()
@@ -400,6 +480,184 @@ void TestDeployment::notAWindowsProgram_showsTheToolsErrorAndExitCode()
     QVERIFY2(pane.contains(QLatin1String("Unable to find dependent libraries of ")), qPrintable(pane));
     QVERIFY2(pane.endsWith(QLatin1String("\n\nFailed! The deployment tool exited with code 1.")),
              qPrintable(pane));
+}
+
+void TestDeployment::dllOnlyOnPath_checkNamesIt_copyPutsItIn_thenItStarts_data()
+{
+    QTest::addColumn<bool>("noRuntime");
+    QTest::addColumn<bool>("throughTheLinks"); // or the Settings menu
+    QTest::addColumn<QStringList>("missing");
+
+    QTest::newRow("runtime deployed, through the report's links")
+            << false << true << QStringList { "libhelper.dll" };
+    QTest::newRow("NO-Runtime ticked, through the menu")
+            << true << false << QStringList { "libhelper.dll" } + mingwRuntime;
+}
+
+// A developer's own DLL that the program finds on PATH on the developer's
+// machine only: the check names it and where it is, the program tried on its
+// own cannot start, the copy puts the DLL in, and then it starts.
+void TestDeployment::dllOnlyOnPath_checkNamesIt_copyPutsItIn_thenItStarts()
+{
+    QFETCH(bool, noRuntime);
+    QFETCH(bool, throughTheLinks);
+    QFETCH(QStringList, missing);
+    const QString appDir = work->filePath(QStringLiteral("helper app"));
+    const QString program = appDir + QStringLiteral("/helperprogram.exe");
+    const QString onPath = work->filePath(QStringLiteral("our libs"));
+    QVERIFY(QDir().mkpath(appDir));
+    QVERIFY(QDir().mkpath(onPath));
+    const QString built = QCoreApplication::applicationDirPath();
+    QVERIFY(QFile::copy(built + helperProgram, program));
+    QVERIFY(QFile::copy(built + helperDll, onPath + QStringLiteral("/libhelper.dll")));
+    qputenv("PATH", QDir::toNativeSeparators(onPath).toLocal8Bit() + ';' + qgetenv("PATH"));
+
+    QString pane;
+    deploy(kit, program, &pane, QString(), noRuntime);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(pane.endsWith(QLatin1String("\nSucessed!")), qUtf8Printable(pane.right(700)));
+    QVERIFY2(pane.contains(
+                     QStringLiteral("Missing: libhelper.dll, imported by helperprogram.exe; on "
+                                    "this machine it is in %1.")
+                             .arg(QDir::toNativeSeparators(onPath))),
+             qUtf8Printable(pane.right(700)));
+    for (const QString &dll : missing)
+        QVERIFY2(pane.contains(QStringLiteral("Missing: %1, imported by ").arg(dll)), qPrintable(dll));
+    QCOMPARE(pane.contains(QLatin1String("The MinGW runtime (")), noRuntime);
+
+    QString lines;
+    tryIt(throughTheLinks, QStringLiteral("helperprogram.exe"), &lines);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(lines.contains(QLatin1String("Tried helperprogram.exe: it ended within seconds with "
+                                          "exit code 0xC0000135: a DLL it needs was not found (")),
+             qPrintable(lines));
+    for (const QString &dll : missing)
+        QVERIFY2(lines.contains(dll), qPrintable(lines));
+
+    runAction(QStringLiteral("trevalo:copy-missing"), QStringLiteral("复制缺少的 DLL"), throughTheLinks);
+    if (QTest::currentTestFailed())
+        return;
+    for (const QString &dll : missing)
+        QVERIFY2(QFile::exists(appDir + QLatin1Char('/') + dll), qPrintable(dll));
+    QCOMPARE(readAll(appDir + QStringLiteral("/libhelper.dll")), readAll(built + helperDll));
+    const QString afterCopy =
+            this->pane().mid(this->pane().lastIndexOf(QLatin1String("Copied libhelper.dll")));
+    QVERIFY2(afterCopy.startsWith(
+                     QStringLiteral("Copied libhelper.dll from %1.").arg(QDir::toNativeSeparators(onPath))),
+             qPrintable(afterCopy));
+    QVERIFY2(afterCopy.contains(QLatin1String(": every DLL they import is in the folder or part of "
+                                              "Windows.")),
+             qPrintable(afterCopy));
+    QVERIFY2(!afterCopy.contains(QLatin1String("Copy the missing DLLs")), qPrintable(afterCopy));
+
+    tryIt(throughTheLinks, QStringLiteral("helperprogram.exe"), &lines);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(lines.contains(trialStarted.arg(QLatin1String("helperprogram.exe"))), qPrintable(lines));
+    // Windows keeps a running program's file.
+    QVERIFY2(QFile::remove(program), "The tried program is still running");
+}
+
+void TestDeployment::quickProgram_checkedAndTried_data()
+{
+    QTest::addColumn<bool>("qmlDirTicked");
+
+    QTest::newRow("QML-Dir with the folder of its QML: nothing missing, and it starts") << true;
+    QTest::newRow("QML-Dir unticked, its QML outside its folder: the trial says why it ends") << false;
+}
+
+// The QML plugins in the folder's subfolders are checked like every other
+// DLL; the QML modules themselves are loaded by name, so only a trial shows
+// that they are missing.
+void TestDeployment::quickProgram_checkedAndTried()
+{
+    if (kit6.isEmpty() || !*quickQml)
+        QSKIP("No Qt 6 kit with Qt Quick for Windows given (TREVALO_QT6_KIT)");
+    QFETCH(bool, qmlDirTicked);
+    QString program;
+    QString qmlDir;
+    layOutQuickProgram(&program, &qmlDir);
+    if (QTest::currentTestFailed())
+        return;
+    // The program started on its own shows this file; a URL, so that the
+    // variable is ASCII.
+    qputenv("TREVALO_TEST_QML", QUrl::fromLocalFile(qmlDir + QStringLiteral("/main.qml")).toEncoded());
+
+    QString pane;
+    deploy(kit6, program, &pane, qmlDirTicked ? qmlDir : QString());
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(pane.endsWith(QLatin1String("\nSucessed!")), qUtf8Printable(pane.right(700)));
+    const QString appDir = QFileInfo(program).absolutePath();
+    QCOMPARE(QFileInfo(appDir + QStringLiteral("/QtQuick/qtquick2plugin.dll")).isFile(), qmlDirTicked);
+    QVERIFY2(pane.contains(QStringLiteral("Checked %1 files: every DLL they import is in the "
+                                          "folder or part of Windows.")
+                                   .arg(programFilesBelow(appDir))),
+             qUtf8Printable(pane.right(700)));
+
+    QString lines;
+    tryIt(true, QStringLiteral("qt6quick.exe"), &lines);
+    if (QTest::currentTestFailed())
+        return;
+    if (qmlDirTicked) {
+        QVERIFY2(lines.contains(trialStarted.arg(QLatin1String("qt6quick.exe"))), qPrintable(lines));
+    } else {
+        QVERIFY2(lines.contains(
+                         QLatin1String("Tried qt6quick.exe: it ended within seconds with exit "
+                                       "code 0x1: its QML could not be loaded.")),
+                 qUtf8Printable(lines));
+        // Qt's own words follow, naming the first modules it missed.
+        QVERIFY2(lines.contains(QLatin1String("\" is not installed")), qUtf8Printable(lines));
+    }
+    QVERIFY2(QFile::remove(program), "The tried program is still running");
+}
+
+void TestDeployment::qmlFolderGuard_withTheRealKit_data()
+{
+    QTest::addColumn<QString>("qmlDir"); // %kit: the Qt Quick kit; %work: the test's folder
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("the kit's own qml folder: refused, the tool not started") << "%kit/qml" << true;
+    QTest::newRow("a folder with no .qml file: a warning, and the tool runs")
+            << "%work/no qml here" << false;
+}
+
+void TestDeployment::qmlFolderGuard_withTheRealKit()
+{
+    if (kit6.isEmpty() || !*quickQml)
+        QSKIP("No Qt 6 kit with Qt Quick for Windows given (TREVALO_QT6_KIT)");
+    QFETCH(QString, qmlDir);
+    QFETCH(bool, refused);
+    QString program;
+    QString sources;
+    layOutQuickProgram(&program, &sources);
+    if (QTest::currentTestFailed())
+        return;
+    qmlDir.replace(QLatin1String("%kit"), kit6).replace(QLatin1String("%work"), work->path());
+    QVERIFY(QDir().mkpath(qmlDir));
+
+    QString pane;
+    deploy(kit6, program, &pane, qmlDir);
+    if (QTest::currentTestFailed())
+        return;
+    const QString deployedCore = QFileInfo(program).absolutePath() + QStringLiteral("/Qt6Core.dll");
+    if (refused) {
+        QVERIFY2(pane.endsWith(QStringLiteral("Failed! %1 is the kit's own QML folder: the tool "
+                                              "would deploy every QML module of the kit. Choose "
+                                              "the folder of the application's QML sources "
+                                              "instead.")
+                                       .arg(QDir::toNativeSeparators(qmlDir))),
+                 qUtf8Printable(pane.right(700)));
+        QCOMPARE(lineColor(widget<QTextBrowser>("textBrowser")->document()->lastBlock()),
+                 ReportPane::failureColor());
+        QVERIFY2(!QFile::exists(deployedCore), "The tool ran");
+    } else {
+        QVERIFY2(pane.startsWith(noQmlWarning(qmlDir)), qUtf8Printable(pane.right(700)));
+        QVERIFY2(pane.endsWith(QLatin1String("\nSucessed!")), qUtf8Printable(pane.right(700)));
+        QVERIFY2(QFile::exists(deployedCore), "The tool did not run");
+    }
 }
 
 QTEST_MAIN(TestDeployment)
