@@ -86,6 +86,19 @@ QString checkedKit(QMenu *menu)
     return QString();
 }
 
+// A kit store that only records what the window saves.
+class KitsSaved : public KitStore
+{
+public:
+    QStringList kits;
+    bool save(const QString &qtDir) override
+    {
+        kits << qtDir;
+        return true;
+    }
+    QString location() const override { return QStringLiteral("nowhere"); }
+};
+
 class UrlRecorder : public QObject
 {
     Q_OBJECT
@@ -162,6 +175,7 @@ private:
 
     FakeQtKit *kit = nullptr;
     IniKitStore kitStore { configurationFile() }; // the program's own
+    KitsSaved kitsSaved;
 };
 
 void TestMainWindow::init()
@@ -517,8 +531,8 @@ void TestMainWindow::run_usesTheKitInUse()
         return folder.isEmpty() ? QString() : native(QLatin1Char('{') + folder + QLatin1Char('}'));
     };
     head.replace(QStringLiteral("%PROGRAM%"), path);
-    // Where the window would save a kit chosen in the menu.
-    WorkingDirectory inWork(work.path());
+    kitsSaved.kits.clear();
+    window->setKitStore(&kitsSaved);
     window->setKitPlaces({ { work.filePath(QStringLiteral("Qt")) }, {}, {} });
     window->setQtDir(work.filePath(configured));
     auto *menu = widget<QMenu>("menu_2");
@@ -535,7 +549,7 @@ void TestMainWindow::run_usesTheKitInUse()
         QCOMPARE(widget<QPushButton>("reserve_temp")->toolTip(),
                  native(QLatin1Char('{') + started + QStringLiteral("/bin/windeployqt.exe}")));
     // The kit in use is not saved: the configured one stays the user's choice.
-    QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("conf"))));
+    QCOMPARE(kitsSaved.kits, QStringList());
     QCOMPARE(window->toolPath(), work.filePath(configured) + QStringLiteral("/bin/windeployqt.exe"));
 }
 
