@@ -472,8 +472,8 @@ void TestMainWindow::run_usesTheKitInUse_data()
             << missing << "qt5-32bit.exe"
             << ""
             << "" << missing << ""
-            << " (choose the Qt kit in 设置 → 选择 Qt 目录…) qt5-32bit.exe needs a 32-bit Qt 5 "
-               "kit.";
+            << " (choose the Qt kit in 设置 → 选择 Qt 目录…) "
+               "qt5-32bit.exe needs a 32-bit Qt 5 kit.";
     QTest::newRow("a misfit names the kit that fits")
             << "Qt/6.4.2/mingw_64"
             << "qt5-mingw.exe"
@@ -481,9 +481,9 @@ void TestMainWindow::run_usesTheKitInUse_data()
             << "Qt/6.4.2/mingw_64"
             << ""
             << ""
-            << "\nFailed! qt5-mingw.exe is a Qt 5 program, but the kit {Qt/6.4.2/mingw_64} is Qt "
-               "6: "
-               "deploy it with a Qt 5 kit, such as {Qt/5.15.8/mingw81_64} (设置 → 选择 Qt 目录…).";
+            << "\nFailed! qt5-mingw.exe is a Qt 5 program, but the kit {Qt/6.4.2/mingw_64} is "
+               "Qt 6: deploy it with a Qt 5 kit, such as {Qt/5.15.8/mingw81_64} "
+               "(设置 → 选择 Qt 目录…).";
 }
 
 void TestMainWindow::run_usesTheKitInUse()
