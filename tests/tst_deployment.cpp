@@ -1,5 +1,6 @@
 // Windows with MinGW only: the window runs the Qt kit's real windeployqt.exe.
 #include "app/qtdirsetting.h"
+#include "app/qtdirwriter.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/reportpane.h"
 #include "testkit.h"
@@ -28,6 +29,8 @@ private slots:
     void quickProgram_checkedAndTried();
     void qmlFolderGuard_withTheRealKit_data();
     void qmlFolderGuard_withTheRealKit();
+    void firstStart_eachProgramIsDeployedWithTheKitThatFits_data();
+    void firstStart_eachProgramIsDeployedWithTheKitThatFits();
 
 private:
     QString layOutKit(const QString &from, const QString &version, const QString &kit,
@@ -658,6 +661,69 @@ void TestDeployment::qmlFolderGuard_withTheRealKit()
         QVERIFY2(pane.endsWith(QLatin1String("\nSucessed!")), qUtf8Printable(pane.right(700)));
         QVERIFY2(QFile::exists(deployedCore), "The tool did not run");
     }
+}
+
+void TestDeployment::firstStart_eachProgramIsDeployedWithTheKitThatFits_data()
+{
+    QTest::addColumn<int>("major"); // of the program and of the kit that deploys it
+    QTest::addColumn<QString>("marker"); // what the deployed program leaves once it runs
+
+    // The copy of trevalo.exe writes its default configuration.
+    QTest::newRow("a Qt 5 program: the Qt 5 kit") << 5 << "conf/conf.ini";
+    QTest::newRow("a Qt 6 program: the Qt 6 kit") << 6 << "Deployed with Qt 6.4.2";
+}
+
+// As a new user meets Trevalo: the conf.ini of its first start names a kit
+// this machine lacks, and the installer's Qt folder holds both kits. Each
+// program is deployed with the kit that fits it, without a visit to the menu.
+void TestDeployment::firstStart_eachProgramIsDeployedWithTheKitThatFits()
+{
+    QFETCH(int, major);
+    QFETCH(QString, marker);
+    if (major == 5 && QT_VERSION_MAJOR != 5)
+        QSKIP("Trevalo is built with Qt 6: there is no Qt 5 program to deploy");
+    const QString fitting = major == 6 ? kit6 : kit;
+    if (fitting.isEmpty())
+        QSKIP("No Qt 6 kit for Windows given (TREVALO_QT6_KIT)");
+    const QString built = major == 6
+            ? QCoreApplication::applicationDirPath() + QStringLiteral("/qt6label.exe")
+            : trevalo;
+    const QString appDir = work->filePath(QStringLiteral("first start"));
+    const QString program = appDir + QLatin1Char('/') + QFileInfo(built).fileName();
+    QVERIFY(QDir().mkpath(appDir));
+    QVERIFY(QFile::copy(built, program));
+
+    openWindow();
+    {
+        // As start-up reads it, which writes the default into the new file.
+        QSettings settings(configurationFile(), QSettings::IniFormat);
+        window->setQtDir(qtDirFromSettings(settings));
+    }
+    const QByteArray firstConf = readAll(configurationFile());
+    QVERIFY2(firstConf.contains("PATH=" + defaultQtDir().toUtf8()), firstConf.constData());
+    QVERIFY(!QFileInfo::exists(defaultQtDir()));
+    window->setKitPlaces({ { installer->path() }, {}, {} });
+    widget<QCheckBox>("CB_Runtime")->setChecked(false);
+    widget<QCheckBox>("CB_QML")->setChecked(false);
+    window->chooseApplication(program);
+
+    clickRunAndWait(30000);
+    const QString shown = pane();
+    QVERIFY2(shown.startsWith(QStringLiteral("Using %1: the configured %2 does not exist.\n")
+                                      .arg(QDir::toNativeSeparators(fitting),
+                                           QDir::toNativeSeparators(defaultQtDir()))),
+             qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("\nUpdating Qt%1Core.dll.\n").arg(major)), qPrintable(shown));
+    QVERIFY2(!shown.contains(QLatin1String("Cannot find GCC")), qPrintable(shown));
+    QVERIFY2(shown.endsWith(QLatin1String("\nSucessed!")), qUtf8Printable(shown.right(700)));
+    // The kit's own runtime, and the configured kit left as the user's.
+    for (const QString &dll : mingwRuntime)
+        QVERIFY2(readAll(appDir + QLatin1Char('/') + dll)
+                         == readAll(fitting + QStringLiteral("/bin/") + dll),
+                 qPrintable(dll));
+    QCOMPARE(readAll(configurationFile()), firstConf);
+
+    verifyStartsOnItsOwn(program, marker);
 }
 
 QTEST_MAIN(TestDeployment)

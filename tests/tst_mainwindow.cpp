@@ -70,6 +70,35 @@ void cancelFileDialog()
     });
 }
 
+// The kit entry of the 设置 menu that is checked, as the menu opens; empty
+// when none is.
+QString checkedKit(QMenu *menu)
+{
+    // The offscreen platform cannot show a popup.
+    emit menu->aboutToShow();
+    // The kits stand between the separators below 选择 Qt 目录….
+    for (QAction *entry : menu->actions().mid(3)) {
+        if (entry->isSeparator())
+            break;
+        if (entry->isChecked())
+            return entry->text();
+    }
+    return QString();
+}
+
+// A kit store that only records what the window saves.
+class KitsSaved : public KitStore
+{
+public:
+    QStringList kits;
+    bool save(const QString &qtDir) override
+    {
+        kits << qtDir;
+        return true;
+    }
+    QString location() const override { return QStringLiteral("nowhere"); }
+};
+
 class UrlRecorder : public QObject
 {
     Q_OBJECT
@@ -106,6 +135,8 @@ private slots:
     void run_passesTheTickedOptions();
     void run_refusesAProgramThatDoesNotFit_data();
     void run_refusesAProgramThatDoesNotFit();
+    void run_usesTheKitInUse_data();
+    void run_usesTheKitInUse();
     void run_withAMinGWKitFromQtsInstaller_data();
     void run_withAMinGWKitFromQtsInstaller();
     void run_showsOutputVerbatim_data();
@@ -145,6 +176,7 @@ private:
 
     FakeQtKit *kit = nullptr;
     IniKitStore kitStore { configurationFile() }; // the program's own
+    KitsSaved kitsSaved;
 };
 
 void TestMainWindow::init()
@@ -406,6 +438,120 @@ void TestMainWindow::run_refusesAProgramThatDoesNotFit()
     QVERIFY2(shown.contains(reason), qPrintable(shown));
     QVERIFY(!shown.contains(QLatin1String("the tool ran")));
     QCOMPARE(closingLineColor(), failureRed);
+}
+
+void TestMainWindow::run_usesTheKitInUse_data()
+{
+    // Kits are folders under a scratch Qt folder as the installer lays it
+    // out; {folder} in a text stands for such a folder, %PROGRAM% for the
+    // chosen program.
+    QTest::addColumn<QString>("configured");
+    QTest::addColumn<QString>("program"); // a fixture
+    QTest::addColumn<QString>("checkedBefore"); // in the menu, before a program is chosen
+    QTest::addColumn<QString>("used"); // checked in the menu once it is chosen
+    QTest::addColumn<QString>("started"); // the kit whose tool is started; empty: none
+    QTest::addColumn<QString>("head"); // how the pane begins
+    QTest::addColumn<QString>("tail"); // and ends
+
+    const QString missing = QStringLiteral("Qt/Qt5.12.0/5.12.0/msvc2015_64");
+    QTest::newRow("the configured kit missing: the newest that fits runs, and a line says so")
+            << missing << "qt5-mingw.exe"
+            << ""
+            << "Qt/5.15.8/mingw81_64"
+            << "Qt/5.15.8/mingw81_64"
+            << "Using {Qt/5.15.8/mingw81_64}: the configured {" + missing + "} does not exist.\n%PROGRAM%\n"
+            << "\nSucessed!";
+    QTest::newRow("the configured kit present stands although a newer one fits")
+            << "Qt/5.9.9/mingw81_64"
+            << "qt5-mingw.exe"
+            << "Qt/5.9.9/mingw81_64"
+            << "Qt/5.9.9/mingw81_64"
+            << "Qt/5.9.9/mingw81_64"
+            << "%PROGRAM%\n"
+            << "\nSucessed!";
+    QTest::newRow("no kit fits: the failure line says what the program needs")
+            << missing << "qt5-32bit.exe"
+            << ""
+            << "" << missing << ""
+            << " (choose the Qt kit in 设置 → 选择 Qt 目录…) "
+               "qt5-32bit.exe needs a 32-bit Qt 5 kit.";
+    QTest::newRow("a misfit names the kit that fits")
+            << "Qt/6.4.2/mingw_64"
+            << "qt5-mingw.exe"
+            << "Qt/6.4.2/mingw_64"
+            << "Qt/6.4.2/mingw_64"
+            << ""
+            << ""
+            << "\nFailed! qt5-mingw.exe is a Qt 5 program, but the kit {Qt/6.4.2/mingw_64} is "
+               "Qt 6: deploy it with a Qt 5 kit, such as {Qt/5.15.8/mingw81_64} "
+               "(设置 → 选择 Qt 目录…).";
+}
+
+void TestMainWindow::run_usesTheKitInUse()
+{
+    QFETCH(QString, configured);
+    QFETCH(QString, program);
+    QFETCH(QString, checkedBefore);
+    QFETCH(QString, used);
+    QFETCH(QString, started);
+    QFETCH(QString, head);
+    QFETCH(QString, tail);
+    if (!haveFixtures())
+        QSKIP(noFixtures);
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const struct
+    {
+        const char *folder;
+        const char *core;
+        const char *coreFixture;
+    } kits[] = {
+        { "Qt/5.15.10/msvc2019_64", "Qt5Core.dll", "msvc-core64.dll" },
+        { "Qt/5.15.8/mingw81_64", "Qt5Core.dll", "mingw-core64.dll" },
+        { "Qt/5.9.9/mingw81_64", "Qt5Core.dll", "mingw-core64.dll" },
+        { "Qt/6.4.2/mingw_64", "Qt6Core.dll", "mingw-core64.dll" },
+    };
+    for (const auto &laid : kits) {
+        const QString bin = work.filePath(QLatin1String(laid.folder) + QStringLiteral("/bin/"));
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QFile::copy(kit->toolPath(), bin + QStringLiteral("windeployqt.exe")));
+        QVERIFY(QFile::copy(fixture(laid.coreFixture), bin + QLatin1String(laid.core)));
+    }
+    const QString path = work.filePath(QStringLiteral("build/") + program);
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QVERIFY(QFile::copy(fixture(qPrintable(program)), path));
+    const auto native = [&work](QString text) {
+        static const QRegularExpression folder(QStringLiteral("\\{([^}]+)\\}"));
+        QRegularExpressionMatch match;
+        while ((match = folder.match(text)).hasMatch())
+            text.replace(match.capturedStart(), match.capturedLength(),
+                         QDir::toNativeSeparators(work.filePath(match.captured(1))));
+        return text;
+    };
+    const auto entry = [&native](const QString &folder) {
+        return folder.isEmpty() ? QString() : native(QLatin1Char('{') + folder + QLatin1Char('}'));
+    };
+    head.replace(QStringLiteral("%PROGRAM%"), path);
+    kitsSaved.kits.clear();
+    window->setKitStore(&kitsSaved);
+    window->setKitPlaces({ { work.filePath(QStringLiteral("Qt")) }, {}, {} });
+    window->setQtDir(work.filePath(configured));
+    auto *menu = widget<QMenu>("menu_2");
+
+    QCOMPARE(checkedKit(menu), entry(checkedBefore));
+    window->chooseApplication(path);
+    QCOMPARE(checkedKit(menu), entry(used));
+    widget<QCheckBox>("CB_QML")->setChecked(false);
+    clickRunAndWait();
+
+    QVERIFY2(pane().startsWith(native(head)), qPrintable(pane()));
+    QVERIFY2(pane().endsWith(native(tail)), qPrintable(pane()));
+    if (!started.isEmpty())
+        QCOMPARE(widget<QPushButton>("reserve_temp")->toolTip(),
+                 native(QLatin1Char('{') + started + QStringLiteral("/bin/windeployqt.exe}")));
+    // The kit in use is not saved: the configured one stays the user's choice.
+    QCOMPARE(kitsSaved.kits, QStringList());
+    QCOMPARE(window->toolPath(), work.filePath(configured) + QStringLiteral("/bin/windeployqt.exe"));
 }
 
 void TestMainWindow::run_withAMinGWKitFromQtsInstaller_data()
