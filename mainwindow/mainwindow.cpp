@@ -1,7 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "deploycheck/trial.h"
+#include "deployedfolder.h"
 #include "elidedbuttontext.h"
 #include "kit/kitpaths.h"
 #include "kit/kitstore.h"
@@ -72,9 +72,6 @@ MainWindow::MainWindow(QWidget *parent)
     panePalette.setColor(QPalette::Inactive, QPalette::Highlight, QColor(90, 90, 90));
     ui->textBrowser->setPalette(panePalette);
     report = new ReportPane(ui->textBrowser);
-    connect(ui->textBrowser, &QTextBrowser::anchorClicked, this, &MainWindow::followReportLink);
-    trial = new Trial(this);
-    connect(trial, &Trial::finished, this, &MainWindow::showTrialEnd);
     ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->textBrowser, &QWidget::customContextMenuRequested, this, &MainWindow::showPaneMenu);
 
@@ -116,14 +113,14 @@ MainWindow::MainWindow(QWidget *parent)
     // Below the kits, what can be done with the folder the last run deployed;
     // the report links to the same actions.
     kitsEnd = ui->menu_2->addSeparator();
-    copyMissingAction = ui->menu_2->addAction(tr("复制缺少的 DLL"), this, &MainWindow::copyMissingDlls);
-    copyMissingAction->setToolTip(tr("Copy the DLLs the check found missing into the application "
-                                     "folder, from where they are on this machine"));
-    copyMissingAction->setEnabled(false);
-    tryItAction = ui->menu_2->addAction(tr("试运行部署的程序"), this, &MainWindow::tryDeployedProgram);
-    tryItAction->setToolTip(tr("Start the deployed program as a clean machine would, watch it for "
-                               "5 seconds, then close it"));
-    tryItAction->setEnabled(false);
+    deployedFolder = new DeployedFolder(report, ui->menu_2, this);
+    connect(ui->textBrowser, &QTextBrowser::anchorClicked, deployedFolder, &DeployedFolder::followLink);
+    // The tool could not replace the DLLs of a program being tried.
+    connect(deployedFolder, &DeployedFolder::trialStarted, ui->Run,
+            [this]() { ui->Run->setEnabled(false); });
+    connect(deployedFolder, &DeployedFolder::trialEnded, ui->Run,
+            [this]() { ui->Run->setEnabled(!appPath.isEmpty()); });
+    connect(deployedFolder, &DeployedFolder::reported, this, &MainWindow::scrollPaneToEnd);
     connect(ui->menu_2, &QMenu::aboutToShow, this, &MainWindow::listKits);
 }
 
@@ -277,12 +274,9 @@ void MainWindow::on_Run_clicked()
     ui->Run->setEnabled(false);
     paneFollowsEnd = false;
 
-    // The tool could not replace the DLLs of a program being tried.
-    if (trial->isRunning())
+    if (deployedFolder->isTrying())
         return;
-    lastCheck = DeployCheck();
-    copyMissingAction->setEnabled(false);
-    tryItAction->setEnabled(false);
+    deployedFolder->clear();
 
     RunRequest request;
     request.qtDir = kitDirOf(deployToolPath);
@@ -427,82 +421,14 @@ void MainWindow::listKits()
 void MainWindow::showRunEnd(const RunOutcome &outcome)
 {
     if (outcome.succeeded()) {
-        closeReport(outcome.standardError, checkDeployedFolder(), QStringLiteral("Sucessed!"));
+        closeReport(outcome.standardError, deployedFolder->check(appPath, plan.kitDir),
+                    QStringLiteral("Sucessed!"));
         return;
     }
     QString line = failureLine(outcome, plan.toolPath, worker->timeLimit());
     if (!outcome.started && !plan.kitNeeded.isEmpty())
         line += QLatin1Char(' ') + plan.kitNeeded;
     closeReport(outcome.standardError, {}, line, ReportPane::failureColor());
-}
-
-// After a successful run: whether every file of the deployed folder finds the
-// DLLs it imports on a clean machine. A program that cannot be read as a
-// Windows program has nothing to check, nor to try.
-QVector<CheckLine> MainWindow::checkDeployedFolder()
-{
-    lastCheck = checkDeployment(appPath,
-                                placesToLook(QProcessEnvironment::systemEnvironment(), plan.kitDir));
-    if (lastCheck.bits == 0)
-        return {};
-    bool copyable = false;
-    for (const MissingDll &dll : qAsConst(lastCheck.missing))
-        copyable = copyable || !dll.foundIn.isEmpty();
-    copyMissingAction->setEnabled(copyable);
-    tryItAction->setEnabled(true);
-    return checkReport(lastCheck);
-}
-
-void MainWindow::appendActionLinks()
-{
-    if (copyMissingAction->isEnabled())
-        report->appendLink(tr("Copy the missing DLLs found on this machine into the folder"),
-                           QStringLiteral("trevalo:copy-missing"));
-    if (tryItAction->isEnabled())
-        report->appendLink(tr("Try it as a clean machine would start it"),
-                           QStringLiteral("trevalo:try-it"));
-}
-
-void MainWindow::followReportLink(const QUrl &link)
-{
-    if (link == QUrl(QStringLiteral("trevalo:copy-missing")))
-        copyMissingAction->trigger();
-    else if (link == QUrl(QStringLiteral("trevalo:try-it")))
-        tryItAction->trigger();
-}
-
-void MainWindow::copyMissingDlls()
-{
-    report->appendParagraph(QString());
-    report->appendLines(copyMissing(lastCheck));
-    report->appendLines(checkDeployedFolder());
-    appendActionLinks();
-    scrollPaneToEnd();
-}
-
-void MainWindow::tryDeployedProgram()
-{
-    report->appendParagraph(QString());
-    if (trial->start(appPath, lastCheck.neededMissing())) {
-        // The tool could not replace the DLLs the program holds meanwhile.
-        ui->Run->setEnabled(false);
-        tryItAction->setEnabled(false);
-        report->appendParagraph(tr("Trying %1 as a clean machine would start it…").arg(appFile));
-    } else {
-        report->appendParagraph(
-                tr("Cannot try %1: it no longer exists.").arg(QDir::toNativeSeparators(appPath)),
-                ReportPane::failureColor());
-    }
-    scrollPaneToEnd();
-}
-
-void MainWindow::showTrialEnd(bool started, const QStringList &lines)
-{
-    for (const QString &line : lines)
-        report->appendParagraph(line, started ? QColor() : ReportPane::warningColor());
-    ui->Run->setEnabled(!appPath.isEmpty());
-    tryItAction->setEnabled(true);
-    scrollPaneToEnd();
 }
 
 void MainWindow::scrollPaneToEnd()
@@ -538,7 +464,7 @@ void MainWindow::closeReport(const QString &standardError, const QVector<CheckLi
     for (int i = 0; i < 4; ++i)
         report->appendParagraph(QStringLiteral("\n"));
     report->appendLines(lines);
-    appendActionLinks();
+    deployedFolder->appendLinks();
     report->appendParagraph(closingLine, color);
     edit.endEditBlock();
     scrollPaneToEnd();

@@ -2,7 +2,6 @@
 #define MAINWINDOW_H
 
 #include "about/about.h"
-#include "deploycheck/deploycheck.h"
 #include "kit/kitlist.h"
 #include "deployrequest.h"
 #include "runplan.h"
@@ -19,9 +18,8 @@ class MyProcess;
 class ElidedButtonText;
 class QAction;
 class QActionGroup;
-class QUrl;
+class DeployedFolder;
 class ReportPane;
-class Trial;
 
 namespace Ui {
 class MainWindow;
@@ -82,8 +80,6 @@ private slots:
     void on_actionQTDIR_triggered();
     void on_actionChooseQtDir_triggered();
     void listKits();
-    void copyMissingDlls();
-    void tryDeployedProgram();
 
 private:
     QString toolPathFromEnvironment() const;
@@ -92,10 +88,6 @@ private:
     void showRunEnd(const RunOutcome &outcome);
     void closeReport(const QString &standardError, const QVector<CheckLine> &lines,
                      const QString &closingLine, const QColor &color = QColor());
-    QVector<CheckLine> checkDeployedFolder();
-    void appendActionLinks();
-    void followReportLink(const QUrl &link);
-    void showTrialEnd(bool started, const QStringList &lines);
     void scrollPaneToEnd();
     QStringList kitsFound() const;
     void showPaneMenu(const QPoint &pos);
@@ -119,12 +111,9 @@ private:
     KitStore *kitStore = nullptr;
     QActionGroup *kitEntries = nullptr;
     RunPlan plan; // of the current or last run
-    DeployCheck lastCheck; // of the folder the last run deployed
     QAction *kitsEnd = nullptr; // the separator below the kits found
-    QAction *copyMissingAction = nullptr;
-    QAction *tryItAction = nullptr;
     ReportPane *report = nullptr;
-    Trial *trial = nullptr;
+    DeployedFolder *deployedFolder = nullptr;
     ElidedButtonText *toolPathText = nullptr;
 };
 

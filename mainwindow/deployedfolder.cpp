@@ -1,0 +1,106 @@
+#include "deployedfolder.h"
+
+#include "deploycheck/trial.h"
+#include "reportpane.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QProcessEnvironment>
+#include <QUrl>
+
+namespace {
+const QString copyLink = QStringLiteral("trevalo:copy-missing");
+const QString tryLink = QStringLiteral("trevalo:try-it");
+} // namespace
+
+DeployedFolder::DeployedFolder(ReportPane *report, QMenu *menu, QObject *parent)
+    : QObject(parent), report(report), trial(new Trial(this))
+{
+    copyAction = menu->addAction(tr("复制缺少的 DLL"), this, &DeployedFolder::copyMissingDlls);
+    copyAction->setToolTip(tr("Copy the DLLs the check found missing into the application folder, "
+                              "from where they are on this machine"));
+    tryAction = menu->addAction(tr("试运行部署的程序"), this, &DeployedFolder::tryProgram);
+    tryAction->setToolTip(tr("Start the deployed program as a clean machine would, watch it for 5 "
+                             "seconds, then close it"));
+    connect(trial, &Trial::finished, this, &DeployedFolder::showTrialEnd);
+    clear();
+}
+
+void DeployedFolder::clear()
+{
+    last = DeployCheck();
+    copyAction->setEnabled(false);
+    tryAction->setEnabled(false);
+}
+
+QVector<CheckLine> DeployedFolder::check(const QString &programPath, const QString &kitDir)
+{
+    program = programPath;
+    kit = kitDir;
+    last = checkDeployment(program, placesToLook(QProcessEnvironment::systemEnvironment(), kit));
+    if (last.bits == 0)
+        return {};
+    bool copyable = false;
+    for (const MissingDll &dll : qAsConst(last.missing))
+        copyable = copyable || !dll.foundIn.isEmpty();
+    copyAction->setEnabled(copyable);
+    tryAction->setEnabled(!trial->isRunning());
+    return checkReport(last);
+}
+
+void DeployedFolder::appendLinks()
+{
+    if (copyAction->isEnabled())
+        report->appendLink(tr("Copy the missing DLLs found on this machine into the folder"), copyLink);
+    if (tryAction->isEnabled())
+        report->appendLink(tr("Try it as a clean machine would start it"), tryLink);
+}
+
+void DeployedFolder::followLink(const QUrl &link)
+{
+    if (link == QUrl(copyLink))
+        copyAction->trigger();
+    else if (link == QUrl(tryLink))
+        tryAction->trigger();
+}
+
+bool DeployedFolder::isTrying() const
+{
+    return trial->isRunning();
+}
+
+void DeployedFolder::copyMissingDlls()
+{
+    report->appendParagraph(QString());
+    report->appendLines(copyMissing(last));
+    report->appendLines(check(program, kit));
+    appendLinks();
+    emit reported();
+}
+
+void DeployedFolder::tryProgram()
+{
+    report->appendParagraph(QString());
+    if (trial->start(program, last.neededMissing())) {
+        tryAction->setEnabled(false);
+        report->appendParagraph(
+                tr("Trying %1 as a clean machine would start it…").arg(QFileInfo(program).fileName()));
+        emit trialStarted();
+    } else {
+        report->appendParagraph(
+                tr("Cannot try %1: it no longer exists.").arg(QDir::toNativeSeparators(program)),
+                ReportPane::failureColor());
+    }
+    emit reported();
+}
+
+void DeployedFolder::showTrialEnd(bool started, const QStringList &lines)
+{
+    for (const QString &line : lines)
+        report->appendParagraph(line, started ? QColor() : ReportPane::warningColor());
+    tryAction->setEnabled(true);
+    emit trialEnded();
+    emit reported();
+}
