@@ -330,19 +330,29 @@ QVector<CheckLine> checkReport(const DeployCheck &check)
                                    .arg(dll.name, listed(dll.importers), whereOnThisMachine(dll)),
                            false });
     }
-    if (check.unreadableFiles + check.skippedEntries > 0)
-        lines.append({ QStringLiteral("Left out of the check: %1 files named .dll or .exe that are "
-                                      "not readable Windows programs%2, and %3 entries beyond its "
-                                      "bounds (%4 entries, %5 folders deep) or leading out of the "
-                                      "folder.")
-                               .arg(check.unreadableFiles)
-                               .arg(check.firstUnreadable.isEmpty()
-                                            ? QString()
-                                            : QStringLiteral(" (%1 among them)").arg(check.firstUnreadable))
-                               .arg(check.skippedEntries)
-                               .arg(maxEntries)
-                               .arg(maxDepth),
-                       false });
+    QStringList leftOut;
+    if (check.unreadableFiles == 1)
+        leftOut << QStringLiteral(
+                           "1 file named .dll or .exe that is not a readable Windows program "
+                           "(%1)")
+                           .arg(check.firstUnreadable);
+    else if (check.unreadableFiles > 1)
+        leftOut << QStringLiteral("%1 files named .dll or .exe that are not readable Windows "
+                                  "programs (%2 among them)")
+                           .arg(check.unreadableFiles)
+                           .arg(check.firstUnreadable);
+    if (check.skippedEntries > 0)
+        leftOut << QStringLiteral("%1 beyond its bounds (%2 entries, %3 folders deep) or leading "
+                                  "out of the folder")
+                           .arg(check.skippedEntries == 1
+                                        ? QStringLiteral("1 entry")
+                                        : QStringLiteral("%1 entries").arg(check.skippedEntries))
+                           .arg(maxEntries)
+                           .arg(maxDepth);
+    if (!leftOut.isEmpty())
+        lines.append(
+                { QStringLiteral("Left out of the check: %1.").arg(leftOut.join(QStringLiteral(" and "))),
+                  false });
     return lines;
 }
 
