@@ -1,5 +1,7 @@
 #include "trial.h"
 
+#include "errorbox.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -10,6 +12,9 @@ const int graceMs = 2000;
 // The last of a program's output is where its reasons are.
 const int outputKept = 64 * 1024;
 const int linesQuoted = 3;
+// Put before Qt's fatal messages through QT_MESSAGE_PATTERN, which otherwise
+// look like any other line.
+const QString fatalMark = QStringLiteral("Fatal: ");
 
 bool isQtVariable(const QString &name)
 {
@@ -30,6 +35,41 @@ bool isQmlLoadFailure(const QString &line)
     return line.contains(QLatin1String("failed to load component"))
             || (line.contains(QLatin1String("module \""))
                 && line.contains(QLatin1String("is not installed")));
+}
+
+// Qt's words that the program cannot run, found in its output: why, in a
+// clause, and the lines that say so.
+struct QtWords
+{
+    QString clause;
+    QStringList quoted;
+};
+
+QtWords cannotRun(const QString &output)
+{
+    QStringList pluginLines;
+    QStringList qmlLines;
+    QStringList fatalLines;
+    const QStringList all = output.split(QLatin1Char('\n'));
+    for (const QString &line : all) {
+        if (line.contains(QLatin1String("platform plugin"), Qt::CaseInsensitive)
+            && pluginLines.size() < linesQuoted)
+            pluginLines << line.trimmed();
+        if (isQmlLoadFailure(line) && qmlLines.size() < linesQuoted)
+            qmlLines << line.trimmed();
+        if (line.startsWith(fatalMark) && fatalLines.size() < linesQuoted)
+            fatalLines << line.mid(fatalMark.size()).trimmed();
+    }
+    if (!pluginLines.isEmpty())
+        return { QStringLiteral("Qt could not load the platform plugin. It said:"), pluginLines };
+    if (!qmlLines.isEmpty())
+        return { QStringLiteral("its QML could not be loaded. Most likely a QML module it imports "
+                                "is not in the folder: tick QML-Dir, choose the folder of its own "
+                                ".qml files and run again. Qt said:"),
+                 qmlLines };
+    if (!fatalLines.isEmpty())
+        return { QStringLiteral("Qt stopped it with a fatal error. It said:"), fatalLines };
+    return {};
 }
 
 QStringList lastLines(const QString &output, int count)
@@ -79,6 +119,9 @@ QProcessEnvironment Trial::cleanEnvironment(const QProcessEnvironment &environme
     clean.insert(QStringLiteral("PATH"),
                  QStringLiteral("%1\\System32;%1;%1\\System32\\Wbem").arg(systemRoot));
     clean.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
+    clean.insert(
+            QStringLiteral("QT_MESSAGE_PATTERN"),
+            QStringLiteral("%{if-fatal}%1%{endif}%{if-category}%{category}: %{endif}%{message}").arg(fatalMark));
     return clean;
 }
 
@@ -88,16 +131,6 @@ QStringList Trial::describeEnd(const QString &programName, quint32 exitCode, boo
     QStringList lines;
     const QString head = QStringLiteral("Tried %1: it ended within seconds with exit code %2")
                                  .arg(programName, hex(exitCode));
-    QStringList pluginLines;
-    QStringList qmlLines;
-    const QStringList all = output.split(QLatin1Char('\n'));
-    for (const QString &line : all) {
-        if (line.contains(QLatin1String("platform plugin"), Qt::CaseInsensitive)
-            && pluginLines.size() < linesQuoted)
-            pluginLines << line.trimmed();
-        if (isQmlLoadFailure(line) && qmlLines.size() < linesQuoted)
-            qmlLines << line.trimmed();
-    }
     switch (exitCode) {
     case 0xC0000135:
         lines << head
@@ -117,22 +150,47 @@ QStringList Trial::describeEnd(const QString &programName, quint32 exitCode, boo
         lines << head + QStringLiteral(": 32- and 64-bit files are mixed.");
         break;
     default:
-        if (!pluginLines.isEmpty()) {
-            lines << head + QStringLiteral(": Qt could not load the platform plugin. It said:");
-            lines << pluginLines;
-        } else if (!qmlLines.isEmpty()) {
-            lines << head
-                            + QStringLiteral(": its QML could not be loaded. Most likely a QML "
-                                             "module it imports is not in the folder: tick "
-                                             "QML-Dir, choose the folder of its own .qml files "
-                                             "and run again. Qt said:");
-            lines << qmlLines;
+        const QtWords words = cannotRun(output);
+        if (!words.clause.isEmpty()) {
+            lines << head + QStringLiteral(": ") + words.clause;
+            lines << words.quoted;
         } else {
             lines << head + (crashed ? QStringLiteral(" (it crashed).") : QStringLiteral("."));
             const QStringList last = lastLines(output, linesQuoted);
             if (!last.isEmpty())
                 lines << QStringLiteral("Its last output:") << last;
         }
+    }
+    return lines;
+}
+
+QStringList Trial::describeRunning(const QString &programName, int watchMs, const QString &output,
+                                   const QStringList &errorBox, bool *started)
+{
+    const QtWords words = cannotRun(output);
+    *started = words.clause.isEmpty() && errorBox.isEmpty();
+    const QString seconds = QString::number(watchMs / 1000.0);
+    if (*started)
+        return { QStringLiteral("Tried %1: it started, ran for %2 seconds and was closed.")
+                         .arg(programName, seconds) };
+    QStringList lines;
+    const QString head = QStringLiteral("Tried %1: it did not start; it was still there after %2 "
+                                        "seconds and was closed")
+                                 .arg(programName, seconds);
+    if (!words.clause.isEmpty())
+        lines << head + QStringLiteral(": ") + words.clause << words.quoted;
+    if (!errorBox.isEmpty()) {
+        const QString box = QStringLiteral("it was showing an error box and nothing else");
+        const bool readable = !errorBox.first().isEmpty();
+        if (lines.isEmpty())
+            lines << head + QStringLiteral(": ") + box
+                            + (readable ? QStringLiteral(". The box said:")
+                                        : QStringLiteral("; its text could not be read."));
+        else
+            lines << QStringLiteral("Also, ") + box
+                            + (readable ? QStringLiteral(", which said:") : QStringLiteral("."));
+        if (readable)
+            lines << errorBox;
     }
     return lines;
 }
@@ -159,6 +217,7 @@ bool Trial::start(const QString &programPath, const QStringList &missingDlls)
     programName = program.fileName();
     missing = missingDlls;
     output.clear();
+    errorBox.clear();
     stillRunning = false;
     process->setProgram(program.absoluteFilePath());
     process->setWorkingDirectory(program.absolutePath());
@@ -183,6 +242,10 @@ void Trial::readOutput()
 void Trial::watchTimeUp()
 {
     stillRunning = true;
+    // Read before closing: closing dismisses the boxes.
+    const ErrorBoxes boxes = readErrorBoxes(process->processId());
+    if (boxes.onlyBoxes)
+        errorBox = boxes.texts.isEmpty() ? QStringList { QString() } : boxes.texts;
     // On Windows this asks the program's windows to close; the grace timer
     // ends it if it does not.
     process->terminate();
@@ -195,10 +258,10 @@ void Trial::programEnded(int exitCode, QProcess::ExitStatus status)
     grace.stop();
     readOutput();
     if (stillRunning) {
-        emit finished(true,
-                      { QStringLiteral("Tried %1: it started, ran for %2 seconds and was closed.")
-                                .arg(programName)
-                                .arg(watch.interval() / 1000.0) });
+        bool started = false;
+        const QStringList lines = describeRunning(programName, watch.interval(),
+                                                  QString::fromLocal8Bit(output), errorBox, &started);
+        emit finished(started, lines);
         return;
     }
     emit finished(false,

@@ -10,7 +10,8 @@
 // Tries a deployed program as a clean machine would start it: from its
 // folder, with Windows' own folders only on PATH and nothing of Qt in the
 // environment. Watches it for a few seconds without blocking; a program still
-// running then has started, and is closed. The program never outlives the trial
+// running then has started, unless its output or an error box it shows says
+// otherwise, and is closed. The program never outlives the trial
 // nor this object.
 class Trial : public QObject
 {
@@ -30,6 +31,13 @@ public:
     static QStringList describeEnd(const QString &programName, quint32 exitCode, bool crashed,
                                    const QString &output, const QStringList &missingDlls);
 
+    // What a program still running at the end of the watch means: it has
+    // started unless Qt's words in `output` say otherwise or all it showed
+    // was an error box (`errorBox`: its texts, one empty text when they
+    // cannot be read; empty: no such box).
+    static QStringList describeRunning(const QString &programName, int watchMs, const QString &output,
+                                       const QStringList &errorBox, bool *started);
+
     bool isRunning() const;
     void setWatchTime(int msecs);
 
@@ -39,7 +47,7 @@ public:
 
 signals:
     // The trial is over and the program has ended; `started`: it was still
-    // running when the watch time was up.
+    // running when the watch time was up, and nothing said it could not run.
     void finished(bool started, const QStringList &lines);
 
 private:
@@ -54,6 +62,7 @@ private:
     QString programName;
     QStringList missing;
     QByteArray output;
+    QStringList errorBox;
     bool stillRunning = false;
 };
 

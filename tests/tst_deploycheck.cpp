@@ -520,7 +520,27 @@ void TestDeployCheck::trial_data()
                              "\"\"",
                              "This application failed to start because no Qt platform plugin "
                              "could be initialized." };
+    const QString running = QStringLiteral("Tried program.exe: it did not start; it was still "
+                                           "there after 1 seconds and was closed");
+    QTest::newRow("Qt's platform plugin warning, then held open")
+            << QStringList { "STANDIN_STDERR=qt.qpa.plugin: Could not find the Qt platform plugin "
+                             "\"windows\" in \"\"\n",
+                             "STANDIN_SLEEP_MS=60000" }
+            << false
+            << QStringList { running + ": Qt could not load the platform plugin. It said:",
+                             "qt.qpa.plugin: Could not find the Qt platform plugin \"windows\" in "
+                             "\"\"" };
+    QTest::newRow("a fatal message, then held open")
+            << QStringList { "STANDIN_STDERR=Fatal: Cannot open the database\n", "STANDIN_SLEEP_MS=60000" }
+            << false
+            << QStringList { running + ": Qt stopped it with a fatal error. It said:",
+                             "Cannot open the database" };
 #ifdef Q_OS_WIN
+    QTest::newRow("an error box and nothing else")
+            << QStringList { "STANDIN_MESSAGE_BOX=No platform plugin", "STANDIN_SLEEP_MS=60000" }
+            << false
+            << QStringList { running + ": it was showing an error box and nothing else. The box said:",
+                             "Standin", "No platform plugin" };
     QTest::newRow("a crash") << QStringList { "STANDIN_CRASH=1" } << false
                              << QStringList { head + "0xC0000005 (it crashed)." };
     QTest::newRow("a DLL not found")
@@ -609,6 +629,9 @@ void TestDeployCheck::cleanEnvironment_onlyWindowsOnPathNothingOfQt()
     expected.insert(QStringLiteral("PATH"),
                     QStringLiteral("D:\\Win\\System32;D:\\Win;D:\\Win\\System32\\Wbem"));
     expected.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
+    expected.insert(QStringLiteral("QT_MESSAGE_PATTERN"),
+                    QStringLiteral("%{if-fatal}Fatal: %{endif}%{if-category}%{category}: "
+                                   "%{endif}%{message}"));
     QCOMPARE(Trial::cleanEnvironment(trevalos), expected);
 }
 

@@ -13,6 +13,8 @@
 //   STANDIN_FLOOD_STDOUT    a number of bytes of tool-like lines ("Updating Qt5Core.dll.")
 //   STANDIN_FLOOD_STDERR    to write to standard output and standard error, in
 //                           alternating chunks, so a reader of one channel only blocks
+//   STANDIN_MESSAGE_BOX     on Windows, a text to show in a message box, which
+//                           holds the tool until the box is closed
 //   STANDIN_SLEEP_MS        milliseconds to sleep before ending
 //   STANDIN_HEARTBEAT_FILE  while sleeping, append one byte to this file every 20 ms,
 //                           so a test can see whether the tool is still alive
@@ -147,6 +149,10 @@ int main(int argc, char *argv[])
     flood(number("STANDIN_FLOOD_STDOUT"), number("STANDIN_FLOOD_STDERR"));
     std::fflush(nullptr);
 
+#ifdef _WIN32
+    if (!variable("STANDIN_MESSAGE_BOX").empty())
+        MessageBoxA(nullptr, variable("STANDIN_MESSAGE_BOX").c_str(), "Standin", MB_OK | MB_ICONERROR);
+#endif
     sleepWithHeartbeat(number("STANDIN_SLEEP_MS"), variable("STANDIN_HEARTBEAT_FILE"));
 
     if (!variable("STANDIN_CRASH").empty()) {
