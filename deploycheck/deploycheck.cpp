@@ -59,6 +59,20 @@ bool isProgramFile(const QString &fileName)
             || fileName.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
 }
 
+// A file of the user's (not one of Qt's own) that imports Qt Network.
+bool importsNetwork(const QString &fileName, const PeImage &image)
+{
+    if (fileName.startsWith(QLatin1String("qt"), Qt::CaseInsensitive)
+        && (fileName.at(2) == QLatin1Char('5') || fileName.at(2) == QLatin1Char('6')))
+        return false;
+    for (const QString &dll : image.imports) {
+        const QString lower = dll.toLower();
+        if (lower.startsWith(QLatin1String("qt")) && lower.mid(3).startsWith(QLatin1String("network")))
+            return true;
+    }
+    return false;
+}
+
 struct DeployedFile
 {
     QString relativePath;
@@ -160,6 +174,19 @@ QString whereOnThisMachine(const MissingDll &dll)
 
 } // namespace
 
+bool DeployCheck::canCopy() const
+{
+    for (const MissingDll &dll : missing) {
+        if (!dll.foundIn.isEmpty())
+            return true;
+    }
+    for (const ByNameFinding &finding : loadedByName) {
+        if (!finding.copies.isEmpty())
+            return true;
+    }
+    return false;
+}
+
 QStringList DeployCheck::neededMissing() const
 {
     QStringList names;
@@ -204,7 +231,7 @@ QStringList placesToLook(const QProcessEnvironment &environment, const QString &
     return places;
 }
 
-DeployCheck checkDeployment(const QString &programPath, const QStringList &places)
+DeployCheck checkDeployment(const QString &programPath, const QStringList &places, const QString &kitDir)
 {
     DeployCheck check;
     const QFileInfo program(programPath);
@@ -213,7 +240,8 @@ DeployCheck checkDeployment(const QString &programPath, const QStringList &place
 
     const QString root = QFileInfo(check.appDir).canonicalFilePath();
     QVector<DeployedFile> files;
-    QHash<QString, int> inFolder; // DLLs beside the program, by lower-case name: their bitness
+    ByNameInput byName;
+    QHash<QString, int> &inFolder = byName.inFolder;
     QSet<QString> visited { root };
     QVector<QPair<QString, int>> folders { { root, 0 } };
     int entries = 0;
@@ -257,12 +285,28 @@ DeployCheck checkDeployment(const QString &programPath, const QStringList &place
                 continue;
             }
             ++check.checkedFiles;
-            if (folder.second == 0)
+            if (folder.second == 0) {
                 inFolder.insert(name.toLower(), image.bits);
+                byName.names.insert(name.toLower(), name);
+                byName.userImportsNetwork = byName.userImportsNetwork || importsNetwork(name, image);
+            }
             files.append({ relative, image });
         }
     }
     Resolver(check, inFolder, places).resolve(files);
+    if (root.isEmpty())
+        return check;
+    byName.appDir = check.appDir;
+    byName.bits = check.bits;
+    byName.kitDir = kitDir;
+    byName.places = places;
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &variable :
+         { QStringLiteral("ProgramFiles"), QStringLiteral("ProgramFiles(x86)") }) {
+        if (!environment.value(variable).isEmpty())
+            byName.programFiles << QDir::fromNativeSeparators(environment.value(variable));
+    }
+    check.loadedByName = checkLoadedByName(byName);
     return check;
 }
 
@@ -271,13 +315,16 @@ QVector<CheckLine> checkReport(const DeployCheck &check)
     QVector<CheckLine> lines;
     QStringList mingw;
     QStringList msvc;
+    bool mingwFound = false;
     bool needed = false;
     for (const MissingDll &dll : check.missing) {
         if (dll.onDemand)
             continue;
         needed = true;
-        if (isMinGWRuntime(dll.name))
+        if (isMinGWRuntime(dll.name)) {
             mingw << dll.name;
+            mingwFound = mingwFound || !dll.foundIn.isEmpty();
+        }
         if (isMsvcRuntime(dll.name)) {
             msvc << dll.name;
             // The redistributable's installer puts these in System32 on the target machine.
@@ -302,13 +349,25 @@ QVector<CheckLine> checkReport(const DeployCheck &check)
                                            "is in the folder or part of Windows.")
                                     .arg(check.checkedFiles),
                   false });
-    if (!mingw.isEmpty())
+    if (!mingw.isEmpty() && check.runtimeLeftOut)
         lines.append(
                 { QStringLiteral("The MinGW runtime (%1) is not in the folder: untick "
                                  "NO-Runtime and run again, so that the tool deploys it beside "
                                  "the program.")
                           .arg(mingw.join(QStringLiteral(", "))),
                   true });
+    if (!mingw.isEmpty() && !check.runtimeLeftOut)
+        lines.append({ QStringLiteral("The MinGW runtime (%1) is not in the folder: the tool could "
+                                      "not find MinGW (no g++.exe on PATH, and no MinGW beside the "
+                                      "kit whose runtime is the kit's). %2")
+                               .arg(mingw.join(QStringLiteral(", ")),
+                                    mingwFound ? QStringLiteral("The copy action puts the runtime "
+                                                                "found on this machine into the "
+                                                                "folder.")
+                                               : QStringLiteral("It is nowhere on this machine "
+                                                                "either: put MinGW's bin folder on "
+                                                                "PATH and run again.")),
+                       true });
     if (!msvc.isEmpty() && check.vcRedistInstallers.isEmpty())
         lines.append({ QStringLiteral("The MSVC runtime (%1) is not in the folder: install the "
                                       "Visual C++ redistributable on the target machine, or copy "
@@ -322,6 +381,8 @@ QVector<CheckLine> checkReport(const DeployCheck &check)
                                .arg(msvc.join(QStringLiteral(", ")),
                                     check.vcRedistInstallers.join(QStringLiteral(", "))),
                        true });
+    for (const ByNameFinding &finding : check.loadedByName)
+        lines.append({ finding.text, finding.warning });
     for (const MissingDll &dll : check.missing) {
         if (dll.onDemand)
             lines.append({ QStringLiteral("Loaded on demand: %1, by %2, is neither in the folder "
@@ -355,6 +416,28 @@ QVector<CheckLine> checkReport(const DeployCheck &check)
                   false });
     return lines;
 }
+
+namespace {
+
+// Copies `from` to `to`, a path inside the folder, making its folder;
+// never replaces a file.
+CheckLine copyInto(const QString &from, const QString &to, const QString &appDir)
+{
+    const QString name = QDir::toNativeSeparators(QDir(appDir).relativeFilePath(to));
+    const QString source = QDir::toNativeSeparators(QFileInfo(from).absolutePath());
+    const QFileInfo target(to);
+    if (target.exists() || target.isSymLink())
+        return { QStringLiteral("Not copied: %1, because the folder already holds a file of that "
+                                "name; remove it first.")
+                         .arg(name),
+                 true };
+    QFile file(from);
+    if (QDir().mkpath(target.absolutePath()) && file.copy(to))
+        return { QStringLiteral("Copied %1 from %2.").arg(name, source), false };
+    return { QStringLiteral("Not copied: %1 from %2: %3.").arg(name, source, file.errorString()), true };
+}
+
+} // namespace
 
 QVector<CheckLine> copyMissing(const DeployCheck &check)
 {
@@ -390,6 +473,10 @@ QVector<CheckLine> copyMissing(const DeployCheck &check)
                                             source.errorString()),
                                true });
         }
+    }
+    for (const ByNameFinding &finding : check.loadedByName) {
+        for (const QPair<QString, QString> &copy : finding.copies)
+            lines.append(copyInto(copy.first, copy.second, check.appDir));
     }
     return lines;
 }

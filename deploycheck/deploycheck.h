@@ -1,6 +1,8 @@
 #ifndef DEPLOYCHECK_H
 #define DEPLOYCHECK_H
 
+#include "loadedbyname.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -28,12 +30,18 @@ struct DeployCheck
     QString firstUnreadable; // relative path of one of them, for the report
     QStringList vcRedistInstallers; // vc_redist.<arch>.exe in the folder
     QVector<MissingDll> missing;
+    QVector<ByNameFinding> loadedByName; // what Qt loads by name and will not find
+    // NO-Runtime was ticked for the run that deployed the folder: the advice
+    // on a missing MinGW runtime depends on it.
+    bool runtimeLeftOut = false;
 
     // The DLLs missing at start-up, which a trial that fails to start names;
     // on-demand ones and an MSVC runtime whose installer is in the folder
     // are left out.
     QStringList neededMissing() const;
     bool passed() const { return neededMissing().isEmpty(); }
+    // Something found missing can be copied in from this machine.
+    bool canCopy() const;
 };
 
 // One line of the check's report. Lines that warn stand out in the pane.
@@ -51,15 +59,18 @@ QStringList placesToLook(const QProcessEnvironment &environment, const QString &
 // Reads every Windows program and DLL in the folder of `programPath` and below,
 // and resolves each import as Windows' loader would for that program on a
 // clean machine: in the program's folder or among Windows' own DLLs. DLLs found
-// in `places` are read too, for what they need in turn.
-DeployCheck checkDeployment(const QString &programPath, const QStringList &places);
+// in `places` are read too, for what they need in turn. Then checks what Qt
+// loads by name (loadedbyname.h), looking for it in `places` and the kit.
+DeployCheck checkDeployment(const QString &programPath, const QStringList &places,
+                            const QString &kitDir = QString());
 
 // The report: one line when everything resolves, otherwise one per missing DLL
 // and the runtime notes; "loaded on demand" lines after them.
 QVector<CheckLine> checkReport(const DeployCheck &check);
 
 // Copies each missing DLL found with the right bitness into the application
-// folder, never replacing a file there; one line per DLL copied or not.
+// folder, and what Qt loads by name where the program looks for it, never
+// replacing a file there; one line per file copied or not.
 QVector<CheckLine> copyMissing(const DeployCheck &check);
 
 #endif // DEPLOYCHECK_H

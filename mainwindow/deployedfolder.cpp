@@ -19,8 +19,8 @@ DeployedFolder::DeployedFolder(ReportPane *report, QMenu *menu, QObject *parent)
     : QObject(parent), report(report), trial(new Trial(this))
 {
     copyAction = menu->addAction(tr("复制缺少的 DLL"), this, &DeployedFolder::copyMissingDlls);
-    copyAction->setToolTip(tr("Copy the DLLs the check found missing into the application folder, "
-                              "from where they are on this machine"));
+    copyAction->setToolTip(tr("Copy the DLLs, plugins and OpenSSL the check found missing into the "
+                              "application folder, from where they are on this machine"));
     tryAction = menu->addAction(tr("试运行部署的程序"), this, &DeployedFolder::tryProgram);
     tryAction->setToolTip(tr("Start the deployed program as a clean machine would, watch it for 5 "
                              "seconds, then close it"));
@@ -35,17 +35,17 @@ void DeployedFolder::clear()
     tryAction->setEnabled(false);
 }
 
-QVector<CheckLine> DeployedFolder::check(const QString &programPath, const QString &kitDir)
+QVector<CheckLine> DeployedFolder::check(const QString &programPath, const QString &kitDir,
+                                         bool runtimeLeftOut)
 {
     program = programPath;
     kit = kitDir;
-    last = checkDeployment(program, placesToLook(QProcessEnvironment::systemEnvironment(), kit));
+    runtimeTicked = runtimeLeftOut;
+    last = checkDeployment(program, placesToLook(QProcessEnvironment::systemEnvironment(), kit), kit);
+    last.runtimeLeftOut = runtimeLeftOut;
     if (last.bits == 0)
         return {};
-    bool copyable = false;
-    for (const MissingDll &dll : qAsConst(last.missing))
-        copyable = copyable || !dll.foundIn.isEmpty();
-    copyAction->setEnabled(copyable);
+    copyAction->setEnabled(last.canCopy());
     tryAction->setEnabled(!trial->isRunning());
     return checkReport(last);
 }
@@ -75,7 +75,7 @@ void DeployedFolder::copyMissingDlls()
 {
     report->appendParagraph(QString());
     report->appendLines(copyMissing(last));
-    report->appendLines(check(program, kit));
+    report->appendLines(check(program, kit, runtimeTicked));
     appendLinks();
     emit reported();
 }

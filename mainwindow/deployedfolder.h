@@ -27,10 +27,12 @@ public:
 
     // A new run: nothing checked, nothing to copy or try.
     void clear();
-    // Checks the folder of `programPath`, deployed with the kit at `kitDir`,
-    // and gives the report's lines. A program that cannot be read as a
-    // Windows program has nothing to check, nor to try.
-    QVector<CheckLine> check(const QString &programPath, const QString &kitDir);
+    // Checks the folder of `programPath`, deployed with the kit at `kitDir`
+    // (`runtimeLeftOut`: with NO-Runtime ticked), and gives the report's
+    // lines. A program that cannot be read as a Windows program has nothing
+    // to check, nor to try.
+    QVector<CheckLine> check(const QString &programPath, const QString &kitDir,
+                             bool runtimeLeftOut = false);
     // Links in the report to what can be done now.
     void appendLinks();
     void followLink(const QUrl &link);
@@ -54,6 +56,7 @@ private:
     DeployCheck last;
     QString program;
     QString kit;
+    bool runtimeTicked = false;
 };
 
 #endif // DEPLOYEDFOLDER_H

@@ -421,7 +421,8 @@ void MainWindow::listKits()
 void MainWindow::showRunEnd(const RunOutcome &outcome)
 {
     if (outcome.succeeded()) {
-        closeReport(outcome.standardError, deployedFolder->check(appPath, plan.kitDir),
+        closeReport(outcome.standardError,
+                    deployedFolder->check(appPath, plan.kitDir, plan.options.noCompilerRuntime),
                     QStringLiteral("Sucessed!"));
         return;
     }
