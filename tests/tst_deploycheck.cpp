@@ -39,7 +39,7 @@ QByteArray binaryJson(quint32 version, bool debug)
 // filled in); "text" for a file that is no program; "<fixture>|<import>|<new
 // name>" for a fixture whose import is renamed in place (the new name no
 // longer than the old); a DLL with, at its end, plugin metadata
-// "plugin:<format>.<major>.<minor>.<flags>" or "qbjs:<version>.<debug>",
+// "plugin:<format>.<major>.<minor>.<flags>" or "qbjs:<version>.<debug>[.<bytes kept>]",
 // Qt Core's version resource "core:<major>.<minor>.<patch>.<flags>", or the
 // strings "strings:<a>,<b>..."; "conf:<text>" for a text file.
 QByteArray made(const QString &entry)
@@ -57,7 +57,8 @@ QByteArray made(const QString &entry)
     }
     if (kind == QLatin1String("qbjs"))
         return dll + "QTMETADATA  "
-                + binaryJson(values.at(0).toUInt(nullptr, 16), values.at(1) == QLatin1String("1"));
+                + binaryJson(values.at(0).toUInt(nullptr, 16), values.at(1) == QLatin1String("1"))
+                          .left(values.size() > 2 ? values.at(2).toInt() : 1 << 20);
     if (kind == QLatin1String("core"))
         return dll + QByteArray("\xbd\x04\xef\xfe", 4) + le32(0x10000)
                 + le32(values.at(0).toUInt() << 16 | values.at(1).toUInt())
@@ -133,6 +134,8 @@ private slots:
     void check();
     void hostileFolder_data();
     void hostileFolder();
+    void hostileLoadedByName_data();
+    void hostileLoadedByName();
     void copyMissing_data();
     void copyMissing();
     void placesToLook_inOrderOnce();
@@ -176,7 +179,7 @@ QString TestDeployCheck::expand(QString line) const
     line.replace(QLatin1String("%path"), QDir::toNativeSeparators(pathDir()));
     line.replace(QLatin1String("%kit"), QDir::toNativeSeparators(kitDir()));
     line.replace(QLatin1String("%qt"), QDir::toNativeSeparators(qtDir()));
-    line.replace(QLatin1String("%app"), QDir::toNativeSeparators(appDir()));
+    line.replace(QLatin1String("%scratch"), QDir::toNativeSeparators(scratch->path()));
     line.replace(QLatin1String("%/"), QDir::separator());
     return line;
 }
@@ -294,7 +297,7 @@ void TestDeployCheck::check_data()
                              "program was built with." };
     QTest::newRow("a Qt 6 debug plugin beside release Qt 6")
             << QStringList { "gui6app.exe<gui6app.exe", "Qt6Core.dll<core:6.4.2.0",
-                             "Qt6Gui.dll<core64.dll", "platforms/qwindows.dll<plugin:1.6.4.129" }
+                             "Qt6Gui.dll<core64.dll", "platforms/qwindows.dll<plugin:1.6.4.128" }
             << true
             << QStringList { checked(4),
                              "The platform plugin platforms%/qwindows.dll does not fit: it is a "
@@ -527,6 +530,57 @@ void TestDeployCheck::hostileFolder()
         QVERIFY2(lines.last().text.startsWith(leftOut), qPrintable(lines.last().text));
 }
 
+void TestDeployCheck::hostileLoadedByName_data()
+{
+    QTest::addColumn<QStringList>("files"); // beside a Qt 5.15 GUI and Network program
+    QTest::addColumn<QString>("huge"); // a file made 5 GB and sparse, its start kept
+    QTest::addColumn<QStringList>("lines"); // after the first
+
+    const QString up = QStringLiteral("qt.conf sets %1 as the plugin folder, outside the "
+                                      "application folder: the check does not "
+                                      "look there, and another machine will not have it.");
+    const QString fits = QStringLiteral("platforms/qwindows.dll<plugin:0.5.15.0");
+    QTest::newRow("qt.conf leading out of the folder")
+            << QStringList { fits, "qt.conf<conf:[Paths]\nPrefix=../..\n" } << QString()
+            << QStringList { up.arg("%scratch%/plugins") };
+    QTest::newRow("qt.conf of 10 MB on one line, then a path") << QStringList {
+        fits, "qt.conf<conf:[Paths]\nPrefix=" + QString(10 << 20, 'x') + "\nPlugins=p\n"
+    } << QString() << QStringList();
+    QTest::newRow("qt.conf of bytes that are not text")
+            << QStringList { fits, "qt.conf<conf:[Paths]\nPlugins=\x01\xff\xfe\x00\n\n[[" }
+            << QString() << QStringList();
+    QTest::newRow("plugin metadata cut short counts as found")
+            << QStringList { "platforms/qwindows.dll<plugin:0" } << QString() << QStringList();
+    QTest::newRow("binary JSON cut short counts as found")
+            << QStringList { "platforms/qwindows.dll<qbjs:40800.1.30" } << QString() << QStringList();
+    QTest::newRow("a 5 GB plugin with its metadata at the start")
+            << QStringList { "platforms/qwindows.dll<plugin:0.6.0.0" } << "platforms/qwindows.dll"
+            << QStringList();
+    QTest::newRow("a 5 GB Qt Network with OpenSSL's names at the start")
+            << QStringList { fits } << "Qt5Network.dll" << QStringList();
+}
+
+void TestDeployCheck::hostileLoadedByName()
+{
+    if (!haveFixtures())
+        QSKIP(noFixtures);
+    QFETCH(QStringList, files);
+    QFETCH(QString, huge);
+    QFETCH(QStringList, lines);
+    files << "netapp.exe<netapp.exe|Qt5Core.dll|Qt5Gui.dll"
+          << "Qt5Core.dll<core:5.15.2.0"
+          << "Qt5Gui.dll<core64.dll"
+          << "Qt5Network.dll<strings:libssl-1_1-x64,libcrypto-1_1-x64"
+          << "libssl-1_1-x64.dll<core64.dll"
+          << "libcrypto-1_1-x64.dll<core64.dll";
+    QVERIFY(layOut(files, appDir(), pathDir(), qtDir()));
+    if (!huge.isEmpty())
+        QVERIFY(QFile(appDir() + QLatin1Char('/') + huge).resize(qint64(5) << 30));
+
+    const DeployCheck check = checkDeployment(appDir() + QStringLiteral("/netapp.exe"), {}, kitDir());
+    QCOMPARE(texts(checkReport(check)).mid(1), expand(lines));
+}
+
 void TestDeployCheck::copyMissing_data()
 {
     QTest::addColumn<QStringList>("files");
@@ -560,6 +614,19 @@ void TestDeployCheck::copyMissing_data()
             << QStringList { "Not copied: ../../rm.dll, which is nowhere on this machine." }
             << QStringList { "Missing: ../../rm.dll, imported by helperapp.exe; it is nowhere on "
                              "this machine." };
+    QTest::newRow("a platform plugin from the kit, into a platforms folder made for it")
+            << QStringList { "guiapp.exe<guiapp.exe", "Qt5Core.dll<core:5.15.2.0",
+                             "Qt5Gui.dll<core64.dll",
+                             "QT:5.15.2/kit/plugins/platforms/qwindows.dll<plugin:0.5.15.0" }
+            << QStringList { "Copied platforms%/qwindows.dll from %kit%/plugins%/platforms." }
+            << QStringList { checked(4) };
+    QTest::newRow("OpenSSL from beside the kit, where Qt's installer puts it")
+            << QStringList { "netapp.exe<netapp.exe", "Qt5Core.dll<core64.dll",
+                             "Qt5Network.dll<strings:libssl-1_1-x64,libcrypto-1_1-x64",
+                             "QT:Tools/OpenSSL/Win_x64/bin/libssl-1_1-x64.dll<core64.dll",
+                             "QT:Tools/OpenSSL/Win_x64/bin/libcrypto-1_1-x64.dll<core64.dll" }
+            << QStringList { "Copied libssl-1_1-x64.dll from %qt%/Tools%/OpenSSL%/Win_x64%/bin.", "Copied libcrypto-1_1-x64.dll from %qt%/Tools%/OpenSSL%/Win_x64%/bin." }
+            << QStringList { checked(5) };
 }
 
 void TestDeployCheck::copyMissing()
@@ -569,22 +636,24 @@ void TestDeployCheck::copyMissing()
     QFETCH(QStringList, files);
     QFETCH(QStringList, copied);
     QFETCH(QStringList, afterwards);
-    QVERIFY(layOut(files, appDir(), pathDir()));
-    const QString program = appDir() + QStringLiteral("/helperapp.exe");
+    QVERIFY(layOut(files, appDir(), pathDir(), qtDir()));
+    const QString program = appDir() + QLatin1Char('/') + files.first().section(QLatin1Char('<'), 0, 0);
     const QStringList before = QDir(appDir()).entryList(QDir::Files);
     QMap<QString, QByteArray> bytes;
     for (const QString &file : before)
         bytes.insert(file, readAll(appDir() + QLatin1Char('/') + file));
 
-    QCOMPARE(texts(::copyMissing(checkDeployment(program, { pathDir() }))), expand(copied));
-    QCOMPARE(texts(checkReport(checkDeployment(program, { pathDir() }))), expand(afterwards));
+    QCOMPARE(texts(::copyMissing(checkDeployment(program, { pathDir() }, kitDir()))), expand(copied));
+    QCOMPARE(texts(checkReport(checkDeployment(program, { pathDir() }, kitDir()))), expand(afterwards));
     // Nothing replaced, nothing written outside the folder.
     for (const QString &file : before)
         QCOMPARE(readAll(appDir() + QLatin1Char('/') + file), bytes.value(file));
     QVERIFY(!QFile::exists(scratch->filePath(QStringLiteral("rm.dll"))));
     const QStringList made = QDir(scratch->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     for (const QString &entry : made)
-        QVERIFY2(entry == QLatin1String("app") || entry == QLatin1String("machine"), qPrintable(entry));
+        QVERIFY2(entry == QLatin1String("app") || entry == QLatin1String("machine")
+                         || entry == QLatin1String("Qt"),
+                 qPrintable(entry));
 }
 
 void TestDeployCheck::placesToLook_inOrderOnce()
