@@ -352,15 +352,16 @@ QList<double> measureCheck(int repetitions)
             + QDir(dir.path() + QStringLiteral("/styles")).entryList(QDir::Files).size()
             + QDir(dir.path() + QStringLiteral("/imageformats")).entryList(QDir::Files).size();
     const QStringList places = placesToLook(QProcessEnvironment::systemEnvironment(), realKit());
-    const DeployCheck first = checkDeployment(program, places);
-    if (!first.passed() || !first.missing.isEmpty() || first.checkedFiles != files)
+    const DeployCheck first = checkDeployment(program, places, realKit());
+    if (!first.passed() || !first.missing.isEmpty() || !first.loadedByName.isEmpty()
+        || first.checkedFiles != files)
         fail(QStringLiteral("the check of the deployed folder did not pass: %1")
                      .arg(checkReport(first).value(0).text));
     QList<double> times;
     for (int i = 0; i < repetitions; ++i) {
         QElapsedTimer timer;
         timer.start();
-        checkDeployment(program, places);
+        checkDeployment(program, places, realKit());
         times << msecsSince(timer);
     }
     return times;

@@ -10,7 +10,7 @@ namespace {
 // Bounds on what a hostile file can make the readers do: Qt's release DLLs
 // are a few MB, debug ones a few hundred.
 const qint64 maxScanned = qint64(64) << 20;
-const int chunkSize = 1 << 20;
+const int chunkSize = 64 * 1024;
 const int maxNameLength = 40;
 const int maxNames = 32;
 
