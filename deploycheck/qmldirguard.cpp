@@ -56,12 +56,16 @@ QmlDirVerdict judgeQmlDir(const QString &qmlDir, const QString &kitDir)
     if (qmlDir.trimmed().isEmpty())
         return verdict;
     const QString folder = comparable(QDir::fromNativeSeparators(qmlDir));
-    if (!kitDir.isEmpty() && isSameOrInside(folder, comparable(kitDir + QStringLiteral("/qml")))) {
+    const QString kitQml = comparable(kitDir + QStringLiteral("/qml"));
+    if (!kitDir.isEmpty() && isSameOrInside(folder, kitQml)) {
         verdict.refused = true;
-        verdict.line = QStringLiteral("%1 is the kit's own QML folder: the tool would "
+        verdict.line = QStringLiteral("%1 is %2 kit's own QML folder: the tool would "
                                       "deploy every QML module of the kit. Choose the folder of "
                                       "the application's QML sources instead.")
-                               .arg(QDir::toNativeSeparators(qmlDir));
+                               .arg(QDir::toNativeSeparators(qmlDir),
+                                    folder.compare(kitQml, Qt::CaseInsensitive) == 0
+                                            ? QStringLiteral("the")
+                                            : QStringLiteral("inside the"));
         return verdict;
     }
     if (!holdsQml(folder))
