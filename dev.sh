@@ -37,6 +37,8 @@ case "$command" in
         build_dir=${BUILD_DIR:-build-windows$suffix}
         packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 xvfb xauth xz-utils fonts-dejavu-core
             fonts-liberation xdotool)
+        # The local HTTPS server the HTTPS program fetches a page from.
+        [ "$command" = test-windows ] && packages+=(python3 openssl)
         ;;
     *) echo "usage: $0 run|test|bench [--short]|test-windows|package-windows|bench-windows [--short]" >&2; exit 2 ;;
 esac
@@ -92,9 +94,23 @@ if [[ $command == *-windows ]]; then
         if [ -z "$kit6" ] && [ -f "$archive6" ]; then
             unpack_kit "$archive6" qt6-mingw
             kit6=$PWD/$build_dir/qt6-mingw
+            # Qt Network and its TLS plugins for that kit go over it, and
+            # OpenSSL 3 beside it as Qt's installer lays it out: the suite
+            # then deploys an HTTPS program.
+            network6=../shared/qt6-mingw-net
+            if [ -f "$network6/qt6-network-addon.tar.xz" ] && [ ! -f "$kit6/bin/Qt6Network.dll" ]; then
+                tar -xJf "$network6/qt6-network-addon.tar.xz" -C "$build_dir"
+            fi
+            if [ -f "$network6/openssl3-mingw.tar.xz" ] && [ ! -d "$build_dir/openssl3/Tools" ]; then
+                mkdir -p "$build_dir/openssl3"
+                tar -xJf "$network6/openssl3-mingw.tar.xz" -C "$build_dir/openssl3"
+            fi
         fi
         if [ -f "$kit6/bin/windeployqt.exe" ]; then
             cmake_args+=(-DTREVALO_QT6_KIT="$kit6")
+        fi
+        if [ -d "$build_dir/openssl3/Tools/OpenSSLv3" ]; then
+            cmake_args+=(-DTREVALO_OPENSSL3="$PWD/$build_dir/openssl3/Tools/OpenSSLv3")
         fi
         if [ ! -f "$kit6/bin/qmlimportscanner.exe" ]; then
             echo "No Qt 6 kit with Qt Quick ($quick6): the Qt Quick program's deployment is skipped" >&2

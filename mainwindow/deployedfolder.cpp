@@ -83,6 +83,9 @@ void DeployedFolder::copyMissingDlls()
 void DeployedFolder::tryProgram()
 {
     report->appendParagraph(QString());
+    // The folder may have changed since it was checked: the trial names
+    // what is missing now.
+    check(program, kit, runtimeTicked);
     if (trial->start(program, last.neededMissing())) {
         tryAction->setEnabled(false);
         report->appendParagraph(
@@ -101,6 +104,14 @@ void DeployedFolder::showTrialEnd(bool started, const QStringList &lines)
     for (const QString &line : lines)
         report->appendParagraph(line, started ? QColor() : ReportPane::warningColor());
     tryAction->setEnabled(true);
+    // What the check finds missing now, and what can be done about it.
+    if (!started) {
+        for (const CheckLine &line : checkReport(last)) {
+            if (line.warning)
+                report->appendLines({ line });
+        }
+        appendLinks();
+    }
     emit trialEnded();
     emit reported();
 }

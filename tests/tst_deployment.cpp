@@ -23,6 +23,8 @@ private slots:
     void qt6Program_isDeployedWithItsRuntimeAndStartsOnItsOwn();
     void quickProgram_qmlFolderChosenInTheDialog_deploysItsModulesAndLoadsItsQml();
     void notAWindowsProgram_showsTheToolsErrorAndExitCode();
+    void platformPluginRemoved_tryItSaysSo_checkNamesIt_copyPutsItBack();
+    void qt6HttpsProgram_schannelLine_openSslCopiedIn_fetchesAPage();
     void dllOnlyOnPath_checkNamesIt_copyPutsItIn_thenItStarts_data();
     void dllOnlyOnPath_checkNamesIt_copyPutsItIn_thenItStarts();
     void quickProgram_checkedAndTried_data();
@@ -50,6 +52,8 @@ private:
     QTemporaryDir *installer = nullptr;
     QString kit;
     QString kit6;
+    QString openSsl3Dir; // OpenSSL 3 in Qt's installer layout
+    QString httpsPort; // the file that holds the local HTTPS server's port
     QTemporaryDir *work = nullptr;
     WorkingDirectory *workingDirectory = nullptr;
     QByteArray oldPath;
@@ -61,6 +65,13 @@ const QStringList mingwRuntime = { QStringLiteral("libgcc_s_seh-1.dll"),
                                    QStringLiteral("libstdc++-6.dll"),
                                    QStringLiteral("libwinpthread-1.dll") };
 
+#ifdef OPENSSL3
+const char openSsl3[] = OPENSSL3;
+const char httpsPortFile[] = HTTPS_PORT_FILE;
+#else
+const char openSsl3[] = "";
+const char httpsPortFile[] = "";
+#endif
 #ifdef QT6_QUICK_QML
 const char quickQml[] = QT6_QUICK_QML;
 #else
@@ -125,6 +136,10 @@ void TestDeployment::initTestCase()
     // Made absolute before any test changes the working directory: a path
     // fixed at build time may lack a drive letter (a cross-build).
     trevalo = QFileInfo(QStringLiteral(TREVALO_BINARY)).absoluteFilePath();
+    if (*openSsl3) {
+        openSsl3Dir = openSsl3Dir;
+        httpsPort = QFileInfo(QString::fromUtf8(httpsPortFile)).absoluteFilePath();
+    }
     // Qt's installer layout: each kit at <root>/<version>/<kit>, the MinGW
     // that built it at <root>/Tools/<mingw>/bin. The two kits' runtimes
     // differ, so each deployment must find its own MinGW.
@@ -483,6 +498,106 @@ void TestDeployment::notAWindowsProgram_showsTheToolsErrorAndExitCode()
     QVERIFY2(pane.contains(QLatin1String("Unable to find dependent libraries of ")), qPrintable(pane));
     QVERIFY2(pane.endsWith(QLatin1String("\n\nFailed! The deployment tool exited with code 1.")),
              qPrintable(pane));
+}
+
+// Qt's platform plugin removed after the run, as from a folder put together
+// by hand: Qt holds the program open with its error box, which "try it" must
+// not take for a start; the check names the plugin, the copy puts the kit's
+// back, and then the program starts.
+void TestDeployment::platformPluginRemoved_tryItSaysSo_checkNamesIt_copyPutsItBack()
+{
+    const QString appDir = work->filePath(QStringLiteral("plugin app"));
+    const QString program = appDir + QStringLiteral("/trevalo.exe");
+    QVERIFY(QDir().mkpath(appDir));
+    QVERIFY(QFile::copy(trevalo, program));
+    QString pane;
+    deploy(kit, program, &pane);
+    if (QTest::currentTestFailed())
+        return;
+    const QString plugin = appDir + QStringLiteral("/platforms/qwindows.dll");
+    QVERIFY(QFile::remove(plugin));
+
+    QString lines;
+    tryIt(true, QStringLiteral("trevalo.exe"), &lines);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(lines.contains(
+                     QLatin1String("\nTried trevalo.exe: it did not start; it was still there "
+                                   "after 5 seconds and was closed: Qt could not load the "
+                                   "platform plugin. It said:\n")),
+             qPrintable(lines));
+    QVERIFY2(
+            lines.contains(QStringLiteral("\nMissing: the platform plugin platforms\\qwindows.dll, "
+                                          "which Qt GUI (Qt%1Gui.dll) loads at start-up; ")
+                                   .arg(QT_VERSION_MAJOR)),
+            qPrintable(lines));
+    const QString kitPlugins = kit + QStringLiteral("/plugins/platforms");
+    QVERIFY2(lines.contains(
+                     QStringLiteral("A fitting one is in %1.").arg(QDir::toNativeSeparators(kitPlugins))),
+             qPrintable(lines));
+
+    runAction(QStringLiteral("trevalo:copy-missing"), QStringLiteral("复制缺少的 DLL"), true);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(readAll(plugin), readAll(kitPlugins + QStringLiteral("/qwindows.dll")));
+    tryIt(true, QStringLiteral("trevalo.exe"), &lines);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(lines.contains(trialStarted.arg(QLatin1String("trevalo.exe"))), qPrintable(lines));
+}
+
+// A Qt 6 HTTPS program deployed through the window: TLS goes through
+// Windows' own Schannel, and OpenSSL, laid out beside the kit as Qt's
+// installer does, is offered; the copy brings it in, the line goes, and the
+// deployed copy on its own fetches a page from a local HTTPS server.
+void TestDeployment::qt6HttpsProgram_schannelLine_openSslCopiedIn_fetchesAPage()
+{
+    if (kit6.isEmpty() || openSsl3Dir.isEmpty())
+        QSKIP("No Qt 6 kit with Qt Network and OpenSSL 3 for Windows given");
+    const QString appDir = work->filePath(QStringLiteral("https app"));
+    const QString program = appDir + QStringLiteral("/qt6https.exe");
+    QVERIFY(QDir().mkpath(appDir));
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/qt6https.exe"),
+                        program));
+    const QString openSsl = installer->filePath(QStringLiteral("Tools/OpenSSLv3"));
+    QVERIFY(copyFolder(openSsl3Dir, openSsl));
+    const QString bin = QDir::toNativeSeparators(openSsl + QStringLiteral("/Win_x64/bin"));
+
+    QString pane;
+    deploy(kit6, program, &pane);
+    QDir(openSsl).removeRecursively();
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(pane.contains(
+                     QStringLiteral("\nTLS uses Windows' own Schannel (tls\\qschannelbackend.dll): "
+                                    "the OpenSSL backend is there, but OpenSSL's DLLs "
+                                    "(libssl-3-x64.dll and libcrypto-3-x64.dll) are not deployed. "
+                                    "On this machine they are in %1; OpenSSL's licence must "
+                                    "ship with them.\n")
+                             .arg(bin)),
+             qUtf8Printable(pane.right(900)));
+
+    QDir().mkpath(openSsl);
+    QVERIFY(copyFolder(openSsl3Dir, openSsl));
+    runAction(QStringLiteral("trevalo:copy-missing"), QStringLiteral("复制缺少的 DLL"), true);
+    if (QTest::currentTestFailed())
+        return;
+    const QString afterCopy =
+            this->pane().mid(this->pane().lastIndexOf(QLatin1String("Copied libssl")));
+    QVERIFY2(afterCopy.startsWith(QStringLiteral("Copied libssl-3-x64.dll from %1.\nCopied "
+                                                 "libcrypto-3-x64.dll from %1.\n")
+                                          .arg(bin)),
+             qUtf8Printable(afterCopy));
+    QVERIFY2(!afterCopy.contains(QLatin1String("TLS")), qUtf8Printable(afterCopy));
+
+    QFile portFile(httpsPort);
+    QVERIFY2(portFile.open(QIODevice::ReadOnly), qPrintable(httpsPort));
+    const QString url =
+            QStringLiteral("https://127.0.0.1:%1/").arg(QString::fromLatin1(portFile.readAll().trimmed()));
+    QByteArray output;
+    QVERIFY2(startsOnItsOwn(program, { url }, QStringLiteral("status: 200"), &output),
+             qUtf8Printable(QString::fromLocal8Bit(output)));
+    QVERIFY2(output.contains("active: openssl"), output.constData());
 }
 
 void TestDeployment::dllOnlyOnPath_checkNamesIt_copyPutsItIn_thenItStarts_data()
