@@ -285,9 +285,6 @@ void TestDeployCheck::check_data()
                              "built for Qt 5.15, the Qt Core beside the program is Qt 5.12.3, so "
                              "Qt GUI (Qt5Gui.dll) cannot load it at start-up. Run the tool again "
                              "with the kit the program was built with." };
-    QTest::newRow("an older Qt 5 plugin of the same minor version fits")
-            << gui + QStringList { "platforms/qwindows.dll<qbjs:50c00.0" } << true
-            << QStringList { checked(4) };
     QTest::newRow("a debug plugin beside release Qt 5.12, in binary JSON")
             << gui + QStringList { "platforms/qwindows.dll<qbjs:50c00.1" } << true
             << QStringList { checked(4),
