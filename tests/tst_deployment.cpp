@@ -137,7 +137,7 @@ void TestDeployment::initTestCase()
     // fixed at build time may lack a drive letter (a cross-build).
     trevalo = QFileInfo(QStringLiteral(TREVALO_BINARY)).absoluteFilePath();
     if (*openSsl3) {
-        openSsl3Dir = openSsl3Dir;
+        openSsl3Dir = QFileInfo(QString::fromUtf8(openSsl3)).absoluteFilePath();
         httpsPort = QFileInfo(QString::fromUtf8(httpsPortFile)).absoluteFilePath();
     }
     // Qt's installer layout: each kit at <root>/<version>/<kit>, the MinGW
