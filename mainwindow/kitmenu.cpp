@@ -13,6 +13,28 @@
 #include <QMenu>
 #include <QMessageBox>
 
+namespace {
+
+// Where the kit folder dialog opens: the deepest folder of the configured
+// kit's path that exists, or C:\Qt where none does. Given a folder that does
+// not exist, the dialog would put its name in its name field.
+QString dialogStart(const QString &configured)
+{
+    QFileInfo folder(QDir::cleanPath(configured));
+    while (!configured.isEmpty() && !folder.isDir()) {
+        const QFileInfo parent(folder.path());
+        if (parent.filePath() == folder.filePath())
+            break;
+        folder = parent;
+    }
+    if (!configured.isEmpty() && folder.isDir())
+        return folder.filePath();
+    const QString qt = QDir::rootPath() + QStringLiteral("Qt");
+    return QFileInfo(qt).isDir() ? qt : QString();
+}
+
+} // namespace
+
 KitMenu::KitMenu(QMenu *menu, QAction *chooseAction, QWidget *window)
     : QObject(window),
       menu(menu),
@@ -105,8 +127,8 @@ void KitMenu::listKits()
 
 void KitMenu::askForFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(window, tr("选择 Qt 目录"), configured,
-                                                             QFileDialog::ShowDirsOnly);
+    const QString folder = QFileDialog::getExistingDirectory(
+            window, tr("选择 Qt 目录"), dialogStart(configured), QFileDialog::ShowDirsOnly);
     if (!folder.isEmpty())
         choose(folder);
 }

@@ -228,6 +228,7 @@ void MainWindow::on_Run_clicked()
     request.ticked.noCompilerRuntime = ui->CB_Runtime->isChecked();
     request.environment = QProcessEnvironment::systemEnvironment();
     plan = planRun(request);
+    toolPathText->setText(QDir::toNativeSeparators(plan.toolPath));
     if (!plan.problem.isEmpty()) {
         showReport(QString());
         closeReport(QString(), {}, refusalLine(plan.problem), ReportPane::failureColor());
@@ -239,7 +240,6 @@ void MainWindow::on_Run_clicked()
     worker->setEnvironment(plan.environment);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     emit StartProcess();
-    toolPathText->setText(QDir::toNativeSeparators(plan.toolPath));
     dropQueuedInput();
     QApplication::restoreOverrideCursor();
 
