@@ -671,6 +671,8 @@ void TestKit::kitInUse()
     QFETCH(QString, needed);
     QFETCH(QString, problem);
     QFETCH(QString, named);
+    if (!haveFixtures())
+        QSKIP(noFixtures);
 
     // A Qt folder as the installer lays it out, each kit with its tool.
     const struct
