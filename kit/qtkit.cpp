@@ -2,9 +2,12 @@
 
 #include "peimage.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QPair>
 #include <QRegularExpression>
 
 namespace {
@@ -17,7 +20,7 @@ const QStringList runtimePatterns = { QStringLiteral("libgcc_s_*.dll"),
 
 const QString gcc = QStringLiteral("g++.exe");
 
-bool sameBytes(const QString &a, const QString &b)
+bool compareBytes(const QString &a, const QString &b)
 {
     QFile one(a);
     QFile other(b);
@@ -29,6 +32,31 @@ bool sameBytes(const QString &a, const QString &b)
             return false;
     }
     return true;
+}
+
+// A run compares the kit's runtime with the installer's MinGW before the tool
+// starts and again for the check after it; each pair of files is compared
+// once while neither changes.
+bool sameBytes(const QString &a, const QString &b)
+{
+    struct Comparison
+    {
+        QDateTime modifiedA, modifiedB;
+        qint64 sizeA, sizeB;
+        bool same;
+    };
+    static QHash<QPair<QString, QString>, Comparison> compared;
+    const QFileInfo one(a);
+    const QFileInfo other(b);
+    const auto known = compared.constFind(qMakePair(a, b));
+    if (known != compared.constEnd() && known->modifiedA == one.lastModified()
+        && known->modifiedB == other.lastModified() && known->sizeA == one.size()
+        && known->sizeB == other.size())
+        return known->same;
+    const bool same = compareBytes(a, b);
+    compared.insert(qMakePair(a, b),
+                    { one.lastModified(), other.lastModified(), one.size(), other.size(), same });
+    return same;
 }
 
 bool compilerOnPath(const QString &path)

@@ -68,11 +68,11 @@ void KitMenu::setProgram(const QString &path)
     program = path;
 }
 
-QStringList KitMenu::kitsFound() const
+FoundKits KitMenu::kitsFound() const
 {
     KitPlaces kitPlaces = places;
     kitPlaces.kitFolders << configured;
-    return findKits(kitPlaces);
+    return FoundKits(kitPlaces);
 }
 
 void KitMenu::choose(const QString &folder)
@@ -108,7 +108,7 @@ void KitMenu::choose(const QString &folder)
 void KitMenu::listKits()
 {
     qDeleteAll(entries->actions());
-    const QStringList kits = kitsFound();
+    const QStringList kits = kitsFound().list();
     // The kit a run would use now: the configured one, or one that fits the
     // chosen program in its place.
     const QString inUse = chooseKit(configured, kits, program).dir;

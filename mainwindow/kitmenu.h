@@ -33,8 +33,9 @@ public:
     void setConfigured(const QString &kitDir);
     void setProgram(const QString &path);
 
-    // The kits in the places, and the configured one wherever it lies.
-    QStringList kitsFound() const;
+    // The kits in the places, and the configured one wherever it lies,
+    // looked for when first asked for.
+    FoundKits kitsFound() const;
     // Uses the Qt kit in a folder; a folder above kits offers them, a folder
     // without the deployment tool is refused.
     void choose(const QString &folder);

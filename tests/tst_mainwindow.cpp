@@ -409,6 +409,9 @@ void TestMainWindow::run_refusesAProgramThatDoesNotFit_data()
             << "no longer exists: choose the program to deploy again.";
     QTest::newRow("a Qt 6 program with a Qt 5 kit") << "qt6.exe"
                                                     << "qt6.exe is a Qt 6 program, but the kit ";
+    QTest::newRow("a program deployed, then rebuilt with Qt 6")
+            << "rebuilt"
+            << "rebuilt.exe is a Qt 6 program, but the kit ";
 }
 
 void TestMainWindow::run_refusesAProgramThatDoesNotFit()
@@ -425,6 +428,14 @@ void TestMainWindow::run_refusesAProgramThatDoesNotFit()
     } else if (program == QLatin1String("removed")) {
         chooseExecutable(removed);
         QVERIFY(QFile::remove(removed));
+    } else if (program == QLatin1String("rebuilt")) {
+        const QString rebuilt = QFileInfo(theApp()).path() + QStringLiteral("/rebuilt.exe");
+        QFile::remove(rebuilt);
+        QVERIFY(QFile::copy(fixture("qt5.exe"), rebuilt));
+        chooseExecutable(rebuilt);
+        clickRunAndWait();
+        QVERIFY2(pane().endsWith(QLatin1String("Sucessed!")), qPrintable(pane()));
+        QVERIFY(QFile::remove(rebuilt) && QFile::copy(fixture("qt6.exe"), rebuilt));
     } else {
         const QString copy = QFileInfo(theApp()).path() + QLatin1Char('/') + program;
         QVERIFY(QFile::exists(copy) || QFile::copy(fixture(qPrintable(program)), copy));
