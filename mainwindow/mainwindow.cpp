@@ -4,6 +4,7 @@
 #include "deployedfolder.h"
 #include "elidedbuttontext.h"
 #include "kitmenu.h"
+#include "linespacing.h"
 #include "kit/kitpaths.h"
 #include "queuedinput.h"
 #include "reportpane.h"
@@ -75,6 +76,7 @@ MainWindow::MainWindow(QWidget *parent)
     // The tool path shown on reserve_temp after a run is elided to the
     // button's width, so a run never resizes the window.
     toolPathText = new ElidedButtonText(ui->reserve_temp);
+    allowOrdinaryLineHeights(this);
     // The pane keeps the width it has at the window's designed size.
     ui->centralWidget->setGeometry(QRect(QPoint(), size()));
     ui->centralWidget->layout()->activate();
