@@ -74,7 +74,23 @@ bool compilerOnPath(const QString &path)
 
 QtKit::QtKit(const QString &dir) : folder(dir)
 {
+    // A run reads its kit before the tool starts and again for the check
+    // after it: the kit's bin is read once while neither it nor its Qt Core
+    // changes.
+    struct Read
+    {
+        QDateTime binModified, coreModified;
+        QtKit kit;
+    };
+    static QHash<QString, Read> known;
     const QDir bin(dir + QStringLiteral("/bin"));
+    const QDateTime binModified = QFileInfo(bin.path()).lastModified();
+    const auto read = known.constFind(dir);
+    if (read != known.constEnd() && read->binModified == binModified && binModified.isValid()
+        && read->coreModified == QFileInfo(read->kit.corePath()).lastModified()) {
+        *this = read->kit;
+        return;
+    }
     for (int candidate : { 6, 5 }) {
         const QString core = bin.filePath(QStringLiteral("Qt%1Core.dll").arg(candidate));
         if (QFileInfo(core).isFile()) {
@@ -86,6 +102,12 @@ QtKit::QtKit(const QString &dir) : folder(dir)
         }
     }
     runtime = bin.entryList(runtimePatterns, QDir::Files, QDir::Name);
+    known.insert(dir, { binModified, QFileInfo(corePath()).lastModified(), *this });
+}
+
+QString QtKit::corePath() const
+{
+    return QStringLiteral("%1/bin/Qt%2Core.dll").arg(folder).arg(major);
 }
 
 QString QtKit::dir() const
