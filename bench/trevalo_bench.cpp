@@ -316,15 +316,17 @@ QList<double> measureDeploy(int repetitions, QList<double> *baseline)
     return times;
 }
 
-// What the tool puts beside a Qt 5 Widgets program of a MinGW kit, copied
-// from the kit, with a Windows program of the build's fixtures that imports
-// Qt Core and Qt Widgets.
+// What the tool puts beside a Qt Widgets program of a MinGW kit of the
+// build's Qt version, copied from the kit, with a Windows program of the
+// build's fixtures that imports Qt Core and Qt Widgets. Files a kit lacks
+// (Qt 6 has no ANGLE) are left out.
 QString layOutDeployedFolder(const QString &folder)
 {
     const QString kit = realKit();
-    QStringList files = { "bin/Qt5Core.dll",
-                          "bin/Qt5Gui.dll",
-                          "bin/Qt5Widgets.dll",
+    const QString qt = QStringLiteral("bin/Qt%1").arg(QT_VERSION_MAJOR);
+    QStringList files = { qt + QStringLiteral("Core.dll"),
+                          qt + QStringLiteral("Gui.dll"),
+                          qt + QStringLiteral("Widgets.dll"),
                           "bin/libgcc_s_seh-1.dll",
                           "bin/libstdc++-6.dll",
                           "bin/libwinpthread-1.dll",
@@ -347,7 +349,7 @@ QString layOutDeployedFolder(const QString &folder)
             fail(QStringLiteral("cannot copy %1 from the kit").arg(file));
     }
     const QString program = folder + QStringLiteral("/widgets.exe");
-    if (!QFile::copy(QStringLiteral(TREVALO_FIXTURES "/qt5.exe"), program))
+    if (!QFile::copy(QStringLiteral(TREVALO_FIXTURES "/qt%1.exe").arg(QT_VERSION_MAJOR), program))
         fail(QStringLiteral("cannot copy the program"));
     return program;
 }
