@@ -25,6 +25,9 @@ if(TREVALO_MINGW_FIXTURES AND TREVALO_MINGW64_GCC AND TREVALO_MINGW64_DLLTOOL AN
     set(TREVALO_HAVE_FIXTURES 1)
     set(TREVALO_FIXTURES_DIR ${CMAKE_CURRENT_BINARY_DIR}/fixtures)
     add_custom_target(trevalo_fixtures ALL)
+elseif(NOT TREVALO_MINGW_FIXTURES)
+    set(TREVALO_HAVE_FIXTURES 0)
+    message(STATUS "TREVALO_MINGW_FIXTURES is OFF: the tests that read Windows programs are skipped")
 else()
     set(TREVALO_HAVE_FIXTURES 0)
     message(STATUS "MinGW-w64's gcc and dlltool (32 and 64 bit) not found: the tests that read "
