@@ -36,7 +36,7 @@ case "$command" in
     test-windows | package-windows | bench-windows)
         build_dir=${BUILD_DIR:-build-windows$suffix}
         packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 xvfb xauth xz-utils fonts-dejavu-core
-            fonts-liberation xdotool)
+            fonts-liberation xdotool imagemagick)
         # The local HTTPS server the HTTPS program fetches a page from.
         [ "$command" = test-windows ] && packages+=(python3 openssl)
         ;;

@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-KitChoice chooseKit(const QString &configured, const QStringList &foundKits, const QString &programPath)
+KitChoice chooseKit(const QString &configured, const FoundKits &foundKits, const QString &programPath)
 {
     KitChoice choice;
     if (holdsDeployTool(configured)) {
@@ -16,7 +16,7 @@ KitChoice chooseKit(const QString &configured, const QStringList &foundKits, con
     if (programPath.isEmpty())
         return choice;
     const KitNeeds needs = kitNeedsOf(programPath);
-    choice.dir = bestFittingKit(needs, foundKits);
+    choice.dir = bestFittingKit(needs, foundKits.list());
     if (choice.dir.isEmpty()) {
         choice.needed = kitDescription(needs);
         return choice;

@@ -1,6 +1,8 @@
 #ifndef KITCHOICE_H
 #define KITCHOICE_H
 
+#include "kitlist.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,8 +20,7 @@ struct KitChoice
 
 // The configured kit folder when it holds the deployment tool: the user's
 // choice always stands. Otherwise, once a program is chosen, the kit of
-// `foundKits` (as findKits() lists them) that fits it best; before that, none.
-// conf.ini is left as it is.
-KitChoice chooseKit(const QString &configured, const QStringList &foundKits, const QString &programPath);
+// `foundKits` that fits it best; before that, none. conf.ini is left as it is.
+KitChoice chooseKit(const QString &configured, const FoundKits &foundKits, const QString &programPath);
 
 #endif // KITCHOICE_H

@@ -95,6 +95,19 @@ QStringList findKits(const KitPlaces &places)
     return kits;
 }
 
+FoundKits::FoundKits(const QStringList &kits) : searched(true), kits(kits) { }
+
+FoundKits::FoundKits(const KitPlaces &places) : places(places), searched(false) { }
+
+const QStringList &FoundKits::list() const
+{
+    if (!searched) {
+        kits = findKits(places);
+        searched = true;
+    }
+    return kits;
+}
+
 QStringList kitsBelow(const QString &folder)
 {
     QStringList kits;

@@ -21,6 +21,23 @@ KitPlaces systemKitPlaces();
 // then those whose bin is in binFolders.
 QStringList findKits(const KitPlaces &places);
 
+// The kits findKits() lists for some places, looked for when first asked for:
+// a run needs them only when the configured kit is missing or does not fit.
+// Made from a list, it is that list.
+class FoundKits
+{
+public:
+    FoundKits(const QStringList &kits);
+    explicit FoundKits(const KitPlaces &places);
+
+    const QStringList &list() const;
+
+private:
+    KitPlaces places;
+    mutable bool searched;
+    mutable QStringList kits;
+};
+
 // The Qt kits one or two levels below `folder` (a version folder, or a Qt
 // folder as the installer lays it out), by name, as absolute folders with
 // forward slashes.

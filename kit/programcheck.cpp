@@ -4,6 +4,7 @@
 #include "peimage.h"
 #include "qtkit.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -18,7 +19,7 @@ struct Program
 
 // The tool keeps only the imported DLLs named after its own Qt major version
 // ("Qt5Widgets.dll", "Qt53DCore.dll"); a debug build imports "Qt5Cored.dll".
-Program readProgram(const QString &path)
+Program readImports(const QString &path)
 {
     static const QRegularExpression module(QStringLiteral("^Qt(\\d)\\w+\\.dll$"),
                                            QRegularExpression::CaseInsensitiveOption);
@@ -42,10 +43,28 @@ Program readProgram(const QString &path)
     return program;
 }
 
-// Where the user chooses a kit, naming one that would do if there is one.
-QString kitHint(const KitNeeds &needs, const QStringList &foundKits)
+// A run asks about its program for the kit choice and again for the check;
+// the file is read once while it stays the same.
+Program readProgram(const QString &path)
 {
-    const QString fitting = bestFittingKit(needs, foundKits);
+    static QString lastPath;
+    static QDateTime lastModified;
+    static qint64 lastSize = -1;
+    static Program last;
+    const QFileInfo file(path);
+    if (path != lastPath || file.lastModified() != lastModified || file.size() != lastSize) {
+        last = readImports(path);
+        lastPath = path;
+        lastModified = file.lastModified();
+        lastSize = file.size();
+    }
+    return last;
+}
+
+// Where the user chooses a kit, naming one that would do if there is one.
+QString kitHint(const KitNeeds &needs, const FoundKits &foundKits)
+{
+    const QString fitting = bestFittingKit(needs, foundKits.list());
     if (fitting.isEmpty())
         return QStringLiteral(" (%1)").arg(kitMenuHint());
     return QStringLiteral(", such as %1 (%2)").arg(QDir::toNativeSeparators(fitting), kitMenuHint());
@@ -93,7 +112,7 @@ QString kitDescription(const KitNeeds &needs)
 }
 
 QString deploymentProblem(const QString &programPath, const QtKit &kit, bool release,
-                          const QStringList &foundKits)
+                          const FoundKits &foundKits)
 {
     if (programPath.isEmpty())
         return QStringLiteral("No program chosen: choose the program to deploy with the ... button "

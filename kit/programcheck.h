@@ -2,6 +2,7 @@
 #define PROGRAMCHECK_H
 
 #include "compiler.h"
+#include "kitlist.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,6 @@ QString kitDescription(const KitNeeds &needs);
 // cannot be read is left to the tool's own judgement. A mismatch names the
 // kit of `foundKits` that fits best, if any does.
 QString deploymentProblem(const QString &programPath, const QtKit &kit, bool release,
-                          const QStringList &foundKits = QStringList());
+                          const FoundKits &foundKits = QStringList());
 
 #endif // PROGRAMCHECK_H

@@ -2,9 +2,12 @@
 
 #include "peimage.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QPair>
 #include <QRegularExpression>
 
 namespace {
@@ -17,7 +20,7 @@ const QStringList runtimePatterns = { QStringLiteral("libgcc_s_*.dll"),
 
 const QString gcc = QStringLiteral("g++.exe");
 
-bool sameBytes(const QString &a, const QString &b)
+bool compareBytes(const QString &a, const QString &b)
 {
     QFile one(a);
     QFile other(b);
@@ -29,6 +32,31 @@ bool sameBytes(const QString &a, const QString &b)
             return false;
     }
     return true;
+}
+
+// A run compares the kit's runtime with the installer's MinGW before the tool
+// starts and again for the check after it; each pair of files is compared
+// once while neither changes.
+bool sameBytes(const QString &a, const QString &b)
+{
+    struct Comparison
+    {
+        QDateTime modifiedA, modifiedB;
+        qint64 sizeA, sizeB;
+        bool same;
+    };
+    static QHash<QPair<QString, QString>, Comparison> compared;
+    const QFileInfo one(a);
+    const QFileInfo other(b);
+    const auto known = compared.constFind(qMakePair(a, b));
+    if (known != compared.constEnd() && known->modifiedA == one.lastModified()
+        && known->modifiedB == other.lastModified() && known->sizeA == one.size()
+        && known->sizeB == other.size())
+        return known->same;
+    const bool same = compareBytes(a, b);
+    compared.insert(qMakePair(a, b),
+                    { one.lastModified(), other.lastModified(), one.size(), other.size(), same });
+    return same;
 }
 
 bool compilerOnPath(const QString &path)
@@ -46,7 +74,23 @@ bool compilerOnPath(const QString &path)
 
 QtKit::QtKit(const QString &dir) : folder(dir)
 {
+    // A run reads its kit before the tool starts and again for the check
+    // after it: the kit's bin is read once while neither it nor its Qt Core
+    // changes.
+    struct Read
+    {
+        QDateTime binModified, coreModified;
+        QtKit kit;
+    };
+    static QHash<QString, Read> known;
     const QDir bin(dir + QStringLiteral("/bin"));
+    const QDateTime binModified = QFileInfo(bin.path()).lastModified();
+    const auto read = known.constFind(dir);
+    if (read != known.constEnd() && read->binModified == binModified && binModified.isValid()
+        && read->coreModified == QFileInfo(read->kit.corePath()).lastModified()) {
+        *this = read->kit;
+        return;
+    }
     for (int candidate : { 6, 5 }) {
         const QString core = bin.filePath(QStringLiteral("Qt%1Core.dll").arg(candidate));
         if (QFileInfo(core).isFile()) {
@@ -58,6 +102,12 @@ QtKit::QtKit(const QString &dir) : folder(dir)
         }
     }
     runtime = bin.entryList(runtimePatterns, QDir::Files, QDir::Name);
+    known.insert(dir, { binModified, QFileInfo(corePath()).lastModified(), *this });
+}
+
+QString QtKit::corePath() const
+{
+    return QStringLiteral("%1/bin/Qt%2Core.dll").arg(folder).arg(major);
 }
 
 QString QtKit::dir() const

@@ -36,6 +36,8 @@ public:
     QString findMinGWBin() const;
 
 private:
+    QString corePath() const;
+
     QString folder;
     int major = 0;
     int coreBits = 0;

@@ -3,16 +3,15 @@
 
 #include "deployedfolder.h"
 #include "elidedbuttontext.h"
+#include "kitmenu.h"
+#include "linespacing.h"
 #include "kit/kitpaths.h"
-#include "kit/kitstore.h"
-#include "kit/kitchoice.h"
 #include "queuedinput.h"
 #include "reportpane.h"
 #include "runplan.h"
 #include "runreport.h"
 #include "worker/myprocess.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
@@ -21,7 +20,6 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -56,7 +54,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), aboutDialog(nullptr)
 {
     ui->setupUi(this);
-    deployToolPath = toolPathFromEnvironment();
+    deployToolPath = deployToolIn(qtDirFromEnvironment());
     worker = new MyProcess(this);
     ui->textBrowser->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
     ui->Run->setEnabled(false);
@@ -78,6 +76,7 @@ MainWindow::MainWindow(QWidget *parent)
     // The tool path shown on reserve_temp after a run is elided to the
     // button's width, so a run never resizes the window.
     toolPathText = new ElidedButtonText(ui->reserve_temp);
+    allowOrdinaryLineHeights(this);
     // The pane keeps the width it has at the window's designed size.
     ui->centralWidget->setGeometry(QRect(QPoint(), size()));
     ui->centralWidget->layout()->activate();
@@ -105,14 +104,11 @@ MainWindow::MainWindow(QWidget *parent)
     connect(worker, &MyProcess::processFinished, this, &MainWindow::ProcessFinished,
             Qt::QueuedConnection);
 
-    // The kits found on this machine follow the menu's own entries, looked
-    // for afresh each time the menu opens.
-    kitPlaces = systemKitPlaces();
-    kitEntries = new QActionGroup(this);
-    ui->menu_2->addSeparator();
+    kitMenu = new KitMenu(ui->menu_2, ui->actionChooseQtDir, this);
+    kitMenu->setConfigured(kitDirOf(deployToolPath));
+    connect(kitMenu, &KitMenu::chosen, this, &MainWindow::setQtDir);
     // Below the kits, what can be done with the folder the last run deployed;
     // the report links to the same actions.
-    kitsEnd = ui->menu_2->addSeparator();
     deployedFolder = new DeployedFolder(report, ui->menu_2, this);
     connect(ui->textBrowser, &QTextBrowser::anchorClicked, deployedFolder, &DeployedFolder::followLink);
     // The tool could not replace the DLLs of a program being tried.
@@ -121,7 +117,6 @@ MainWindow::MainWindow(QWidget *parent)
     connect(deployedFolder, &DeployedFolder::trialEnded, ui->Run,
             [this]() { ui->Run->setEnabled(!appPath.isEmpty()); });
     connect(deployedFolder, &DeployedFolder::reported, this, &MainWindow::scrollPaneToEnd);
-    connect(ui->menu_2, &QMenu::aboutToShow, this, &MainWindow::listKits);
 }
 
 MainWindow::~MainWindow()
@@ -131,18 +126,10 @@ MainWindow::~MainWindow()
     delete worker;
 }
 
-QString MainWindow::toolPathFromEnvironment() const
-{
-    QString dir = qtDirFromEnvironment();
-    if (dir.isEmpty())
-        dir = qtDir;
-    return deployToolIn(dir);
-}
-
 void MainWindow::setQtDir(const QString &dir)
 {
-    qtDir = dir;
     deployToolPath = deployToolIn(dir);
+    kitMenu->setConfigured(dir);
 }
 
 QString MainWindow::toolPath() const
@@ -159,6 +146,7 @@ void MainWindow::chooseApplication(const QString &path)
     appDir = parts.dir;
     if (!path.isEmpty())
         lastAppDir = appDir;
+    kitMenu->setProgram(appPath);
 
     ui->AppPath->setText(QDir::toNativeSeparators(appDir));
     ui->appName->setText(appBaseName);
@@ -188,65 +176,17 @@ const QStringList &MainWindow::buildArguments(const DeployOptions &options)
 
 void MainWindow::chooseQtDir(const QString &folder)
 {
-    QString dir = QDir::cleanPath(QDir::fromNativeSeparators(folder));
-    const QString title = tr("选择 Qt 目录");
-    if (!holdsDeployTool(dir)) {
-        const QStringList kits = kitsBelow(dir);
-        if (!kits.isEmpty())
-            dir = pickKitBelow(dir, kits);
-        if (dir.isEmpty())
-            return;
-    }
-    if (!holdsDeployTool(dir)) {
-        QMessageBox::warning(
-                this, title,
-                tr("There is no %1, so this folder is not a Qt kit.\n\nChoose the "
-                   "kit's own folder, the one that holds %2.")
-                        .arg(QDir::toNativeSeparators(deployToolIn(dir)),
-                             QDir::toNativeSeparators(QStringLiteral("bin/windeployqt.exe"))));
-        return;
-    }
-    setQtDir(dir);
-    if (kitStore && !kitStore->save(dir)) {
-        const QString file = kitStore->location();
-        QMessageBox::warning(
-                this, title,
-                tr("Trevalo uses the Qt kit %1 until it is closed, but could not save "
-                   "it in %2.")
-                        .arg(QDir::toNativeSeparators(dir), QDir::toNativeSeparators(file)));
-    }
+    kitMenu->choose(folder);
 }
 
 void MainWindow::setKitStore(KitStore *store)
 {
-    kitStore = store;
-}
-
-// A folder above kits, such as a version folder or C:\Qt itself: the one kit
-// in it is taken, of several the user picks one; empty when cancelled.
-QString MainWindow::pickKitBelow(const QString &folder, const QStringList &kits)
-{
-    const QString title = tr("选择 Qt 目录");
-    const QString above = QDir::toNativeSeparators(folder);
-    if (kits.size() == 1) {
-        QMessageBox::information(this, title,
-                                 tr("%1 is not a Qt kit, but holds one: Trevalo uses the kit %2.")
-                                         .arg(above, QDir::toNativeSeparators(kits.first())));
-        return kits.first();
-    }
-    QStringList items;
-    for (const QString &kit : kits)
-        items << QDir::toNativeSeparators(kit);
-    bool ok = false;
-    const QString item = QInputDialog::getItem(
-            this, title, tr("%1 is not a Qt kit, but holds these. Choose one:").arg(above), items,
-            0, false, &ok);
-    return ok ? kits.value(items.indexOf(item)) : QString();
+    kitMenu->setStore(store);
 }
 
 void MainWindow::setKitPlaces(const KitPlaces &places)
 {
-    kitPlaces = places;
+    kitMenu->setPlaces(places);
 }
 
 int MainWindow::runTimeLimit() const
@@ -280,7 +220,7 @@ void MainWindow::on_Run_clicked()
 
     RunRequest request;
     request.qtDir = kitDirOf(deployToolPath);
-    request.foundKits = kitsFound();
+    request.foundKits = kitMenu->kitsFound();
     request.appPath = appPath;
     request.qmlDir = qmlDir;
     request.ticked.qml = ui->CB_QML->isChecked();
@@ -290,6 +230,7 @@ void MainWindow::on_Run_clicked()
     request.ticked.noCompilerRuntime = ui->CB_Runtime->isChecked();
     request.environment = QProcessEnvironment::systemEnvironment();
     plan = planRun(request);
+    toolPathText->setText(QDir::toNativeSeparators(plan.toolPath));
     if (!plan.problem.isEmpty()) {
         showReport(QString());
         closeReport(QString(), {}, refusalLine(plan.problem), ReportPane::failureColor());
@@ -301,7 +242,6 @@ void MainWindow::on_Run_clicked()
     worker->setEnvironment(plan.environment);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     emit StartProcess();
-    toolPathText->setText(QDir::toNativeSeparators(plan.toolPath));
     dropQueuedInput();
     QApplication::restoreOverrideCursor();
 
@@ -390,34 +330,6 @@ void MainWindow::on_actionQTDIR_triggered()
                              QMessageBox::Yes, QMessageBox::Yes);
 }
 
-void MainWindow::on_actionChooseQtDir_triggered()
-{
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("选择 Qt 目录"), qtDir,
-                                                             QFileDialog::ShowDirsOnly);
-    if (!folder.isEmpty())
-        chooseQtDir(folder);
-}
-
-void MainWindow::listKits()
-{
-    qDeleteAll(kitEntries->actions());
-    const QStringList kits = kitsFound();
-    // The kit a run would use now: the configured one, or one that fits the
-    // chosen program in its place.
-    const QString inUse = chooseKit(kitDirOf(deployToolPath), kits, appPath).dir;
-    for (const QString &kit : kits) {
-        // A single & would mark a shortcut key instead of showing.
-        QString text = QDir::toNativeSeparators(kit);
-        text.replace(QLatin1Char('&'), QLatin1String("&&"));
-        auto *entry = new QAction(text, ui->menu_2);
-        ui->menu_2->insertAction(kitsEnd, entry);
-        entry->setCheckable(true);
-        entry->setChecked(QFileInfo(kit) == QFileInfo(inUse));
-        kitEntries->addAction(entry);
-        connect(entry, &QAction::triggered, this, [this, kit]() { chooseQtDir(kit); });
-    }
-}
-
 void MainWindow::showRunEnd(const RunOutcome &outcome)
 {
     if (outcome.succeeded()) {
@@ -438,14 +350,6 @@ void MainWindow::scrollPaneToEnd()
     QScrollBar *scrollBar = ui->textBrowser->verticalScrollBar();
     scrollBar->setValue(scrollBar->maximum());
     paneFollowsEnd = true;
-}
-
-QStringList MainWindow::kitsFound() const
-{
-    KitPlaces places = kitPlaces;
-    // The configured kit is listed wherever it lies.
-    places.kitFolders << kitDirOf(deployToolPath);
-    return findKits(places);
 }
 
 void MainWindow::closeReport(const QString &standardError, const QVector<CheckLine> &lines,

@@ -16,8 +16,7 @@
 class KitStore;
 class MyProcess;
 class ElidedButtonText;
-class QAction;
-class QActionGroup;
+class KitMenu;
 class DeployedFolder;
 class ReportPane;
 
@@ -78,18 +77,13 @@ private slots:
     void on_action_triggered();
     void on_AppPath_textChanged(const QString &arg1);
     void on_actionQTDIR_triggered();
-    void on_actionChooseQtDir_triggered();
-    void listKits();
 
 private:
-    QString toolPathFromEnvironment() const;
-    QString pickKitBelow(const QString &folder, const QStringList &kits);
     void showReport(const QString &output);
     void showRunEnd(const RunOutcome &outcome);
     void closeReport(const QString &standardError, const QVector<CheckLine> &lines,
                      const QString &closingLine, const QColor &color = QColor());
     void scrollPaneToEnd();
-    QStringList kitsFound() const;
     void showPaneMenu(const QPoint &pos);
 
     Ui::MainWindow *ui;
@@ -98,7 +92,6 @@ private:
     QString appDir;
     QString appFile;
     QString appBaseName;
-    QString qtDir;
     MyProcess *worker = nullptr;
     About aboutDialog;
     QString deployToolPath;
@@ -107,11 +100,8 @@ private:
     bool paneFollowsEnd = false;
     QString lastAppDir;
     QPointer<QWidget> focusBeforeRun;
-    KitPlaces kitPlaces;
-    KitStore *kitStore = nullptr;
-    QActionGroup *kitEntries = nullptr;
+    KitMenu *kitMenu = nullptr;
     RunPlan plan; // of the current or last run
-    QAction *kitsEnd = nullptr; // the separator below the kits found
     ReportPane *report = nullptr;
     DeployedFolder *deployedFolder = nullptr;
     ElidedButtonText *toolPathText = nullptr;

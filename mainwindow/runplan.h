@@ -3,6 +3,7 @@
 
 #include "deploycheck/deploycheck.h"
 #include "deployrequest.h"
+#include "kit/kitlist.h"
 
 #include <QProcessEnvironment>
 #include <QString>
@@ -13,7 +14,7 @@
 struct RunRequest
 {
     QString qtDir; // the configured kit
-    QStringList foundKits; // the kits found on this machine
+    FoundKits foundKits = QStringList(); // the kits on this machine
     QString appPath;
     QString qmlDir; // the QML field's text
     DeployOptions ticked;

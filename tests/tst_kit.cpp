@@ -347,6 +347,11 @@ void TestKit::kitFolder()
     QCOMPARE(kit.runtimeDlls(), sorted);
     QCOMPARE(compilerName(kit.compiler()), compiler);
     QCOMPARE(kit.version().toString(), version);
+    // A kit that changed since it was read is read afresh.
+    if (!core.isEmpty()) {
+        QVERIFY(QFile::remove(kitDir + QStringLiteral("/bin/") + core));
+        QCOMPARE(QtKit(kitDir).majorVersion(), 0);
+    }
 }
 
 void TestKit::compiler_fromImports_data()
@@ -388,23 +393,28 @@ void TestKit::mingwOfTheKit_data()
     QTest::addColumn<QStringList>("tools");
     QTest::addColumn<bool>("compilerOnPath");
     QTest::addColumn<QString>("expected"); // the Tools folder found, if any
+    // Its runtime then changes, and the next look finds none.
+    QTest::addColumn<bool>("changed");
 
     QTest::newRow("the installer's MinGW beside the kit")
-            << mingwRuntime << QStringList { "mingw810_64 g++ a" } << false << "mingw810_64";
+            << mingwRuntime << QStringList { "mingw810_64 g++ a" } << false << "mingw810_64" << false;
     QTest::newRow("the MinGW whose runtime is the kit's, among others")
             << mingwRuntime
             << QStringList { "mingw730_64 g++ b", "mingw810_64 g++ a", "mingw900_64 g++ c" }
-            << false << "mingw810_64";
+            << false << "mingw810_64" << false;
     QTest::newRow("a MinGW whose runtime differs is never used")
-            << mingwRuntime << QStringList { "mingw730_64 g++ b" } << false << "";
+            << mingwRuntime << QStringList { "mingw730_64 g++ b" } << false << "" << false;
     QTest::newRow("a MinGW without g++.exe is not one")
-            << mingwRuntime << QStringList { "mingw810_64 - a" } << false << "";
+            << mingwRuntime << QStringList { "mingw810_64 - a" } << false << "" << false;
     QTest::newRow("a MinGW that lacks one of the kit's runtime DLLs")
-            << mingwRuntime << QStringList { "mingw810_64 g++ a -libwinpthread-1.dll" } << false << "";
+            << mingwRuntime << QStringList { "mingw810_64 g++ a -libwinpthread-1.dll" } << false
+            << "" << false;
+    QTest::newRow("a MinGW whose runtime changed since the last look")
+            << mingwRuntime << QStringList { "mingw810_64 g++ a" } << false << "mingw810_64" << true;
     QTest::newRow("g++.exe already on PATH: the environment stays")
-            << mingwRuntime << QStringList { "mingw810_64 g++ a" } << true << "";
+            << mingwRuntime << QStringList { "mingw810_64 g++ a" } << true << "" << false;
     QTest::newRow("an MSVC kit has no MinGW")
-            << QStringList() << QStringList { "mingw810_64 g++ a" } << false << "";
+            << QStringList() << QStringList { "mingw810_64 g++ a" } << false << "" << false;
 }
 
 void TestKit::mingwOfTheKit()
@@ -413,6 +423,7 @@ void TestKit::mingwOfTheKit()
     QFETCH(QStringList, tools);
     QFETCH(bool, compilerOnPath);
     QFETCH(QString, expected);
+    QFETCH(bool, changed);
     const QString root = scratch->filePath(QStringLiteral("Qt"));
     const QString kitDir = root + QStringLiteral("/5.15.2/mingw81_64");
     // The lookup reads the runtime DLLs only, so Qt Core can be any bytes.
@@ -444,6 +455,12 @@ void TestKit::mingwOfTheKit()
     }
     // Trevalo's own environment never changes.
     QCOMPARE(trevalos.value(QStringLiteral("PATH")), oldPath);
+    if (changed) {
+        QFile dll(root + QStringLiteral("/Tools/") + expected + QStringLiteral("/bin/libstdc++-6.dll"));
+        QVERIFY(dll.open(QIODevice::Append) && dll.write("b") == 1);
+        dll.close();
+        QVERIFY(toolEnvironment(QtKit(kitDir), trevalos).isEmpty());
+    }
 }
 
 void TestKit::programAgainstKit_data()
@@ -671,6 +688,8 @@ void TestKit::kitInUse()
     QFETCH(QString, needed);
     QFETCH(QString, problem);
     QFETCH(QString, named);
+    if (!haveFixtures())
+        QSKIP(noFixtures);
 
     // A Qt folder as the installer lays it out, each kit with its tool.
     const struct

@@ -12,6 +12,7 @@ private slots:
     void findKits_listsEachKitOnce_data();
     void findKits_listsEachKitOnce();
     void systemPlaces_areQtDirAndPath();
+    void foundKits_areLookedForOnFirstUseOnly();
 
 private:
     QString path(const QString &relative) const;
@@ -106,6 +107,15 @@ void TestKitList::systemPlaces_areQtDirAndPath()
 
     const QStringList found = kits.mid(kits.indexOf(path(QStringLiteral("elsewhere/kit"))));
     QCOMPARE(found, paths({ "elsewhere/kit", "other/Qt 5" }));
+}
+
+void TestKitList::foundKits_areLookedForOnFirstUseOnly()
+{
+    const FoundKits found(KitPlaces { { path(QStringLiteral("later")) }, {}, {} });
+    QVERIFY(makeKit(QStringLiteral("later/6.5.0/mingw_64")));
+    QCOMPARE(found.list(), paths({ "later/6.5.0/mingw_64" }));
+    QVERIFY(makeKit(QStringLiteral("later/6.6.0/mingw_64")));
+    QCOMPARE(found.list(), paths({ "later/6.5.0/mingw_64" }));
 }
 
 QTEST_MAIN(TestKitList)

@@ -409,6 +409,9 @@ void TestMainWindow::run_refusesAProgramThatDoesNotFit_data()
             << "no longer exists: choose the program to deploy again.";
     QTest::newRow("a Qt 6 program with a Qt 5 kit") << "qt6.exe"
                                                     << "qt6.exe is a Qt 6 program, but the kit ";
+    QTest::newRow("a program deployed, then rebuilt with Qt 6")
+            << "rebuilt"
+            << "rebuilt.exe is a Qt 6 program, but the kit ";
 }
 
 void TestMainWindow::run_refusesAProgramThatDoesNotFit()
@@ -425,6 +428,14 @@ void TestMainWindow::run_refusesAProgramThatDoesNotFit()
     } else if (program == QLatin1String("removed")) {
         chooseExecutable(removed);
         QVERIFY(QFile::remove(removed));
+    } else if (program == QLatin1String("rebuilt")) {
+        const QString rebuilt = QFileInfo(theApp()).path() + QStringLiteral("/rebuilt.exe");
+        QFile::remove(rebuilt);
+        QVERIFY(QFile::copy(fixture("qt5.exe"), rebuilt));
+        chooseExecutable(rebuilt);
+        clickRunAndWait();
+        QVERIFY2(pane().endsWith(QLatin1String("Sucessed!")), qPrintable(pane()));
+        QVERIFY(QFile::remove(rebuilt) && QFile::copy(fixture("qt6.exe"), rebuilt));
     } else {
         const QString copy = QFileInfo(theApp()).path() + QLatin1Char('/') + program;
         QVERIFY(QFile::exists(copy) || QFile::copy(fixture(qPrintable(program)), copy));
@@ -449,7 +460,9 @@ void TestMainWindow::run_usesTheKitInUse_data()
     QTest::addColumn<QString>("program"); // a fixture
     QTest::addColumn<QString>("checkedBefore"); // in the menu, before a program is chosen
     QTest::addColumn<QString>("used"); // checked in the menu once it is chosen
-    QTest::addColumn<QString>("started"); // the kit whose tool is started; empty: none
+    // The kit whose tool the tool button shows: the one started, or the one a
+    // refused run would have used.
+    QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("head"); // how the pane begins
     QTest::addColumn<QString>("tail"); // and ends
 
@@ -480,7 +493,7 @@ void TestMainWindow::run_usesTheKitInUse_data()
             << "qt5-mingw.exe"
             << "Qt/6.4.2/mingw_64"
             << "Qt/6.4.2/mingw_64"
-            << ""
+            << "Qt/6.4.2/mingw_64"
             << ""
             << "\nFailed! qt5-mingw.exe is a Qt 5 program, but the kit {Qt/6.4.2/mingw_64} is "
                "Qt 6: deploy it with a Qt 5 kit, such as {Qt/5.15.8/mingw81_64} "
@@ -493,7 +506,7 @@ void TestMainWindow::run_usesTheKitInUse()
     QFETCH(QString, program);
     QFETCH(QString, checkedBefore);
     QFETCH(QString, used);
-    QFETCH(QString, started);
+    QFETCH(QString, shown);
     QFETCH(QString, head);
     QFETCH(QString, tail);
     if (!haveFixtures())
@@ -546,9 +559,8 @@ void TestMainWindow::run_usesTheKitInUse()
 
     QVERIFY2(pane().startsWith(native(head)), qPrintable(pane()));
     QVERIFY2(pane().endsWith(native(tail)), qPrintable(pane()));
-    if (!started.isEmpty())
-        QCOMPARE(widget<QPushButton>("reserve_temp")->toolTip(),
-                 native(QLatin1Char('{') + started + QStringLiteral("/bin/windeployqt.exe}")));
+    QCOMPARE(widget<QPushButton>("reserve_temp")->toolTip(),
+             native(QLatin1Char('{') + shown + QStringLiteral("/bin/windeployqt.exe}")));
     // The kit in use is not saved: the configured one stays the user's choice.
     QCOMPARE(kitsSaved.kits, QStringList());
     QCOMPARE(window->toolPath(), work.filePath(configured) + QStringLiteral("/bin/windeployqt.exe"));
@@ -1349,11 +1361,15 @@ void TestMainWindow::chooseQtDir_usesAndSavesAKit()
         }
     });
     answerer.start(20);
-    whenModalOpens([folder](QWidget *modal) {
+    whenModalOpens([folder, this](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
         QVERIFY(dialog);
         QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
-        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(folder);
+        // In the deepest folder of the configured kit's path that exists.
+        QCOMPARE(dialog->directory().absolutePath(), kit->qtDir());
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QCOMPARE(name->text(), QString());
+        name->setText(folder);
         static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
     });
     {
