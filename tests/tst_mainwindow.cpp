@@ -1137,13 +1137,17 @@ void TestMainWindow::zipAfterRun_leavesTheBuildOutAndIsTried()
     entry(QStringLiteral("制作 zip 包…"))->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(widget<QPushButton>("Run")->isEnabled(), 15000);
     const QString report = pane().mid(pane().lastIndexOf(QLatin1String("\nWrote ")));
-    QVERIFY2(report.startsWith(QStringLiteral("\nWrote %1: 2 files, ").arg(zipPath)),
+    QVERIFY2(report.startsWith(
+                     QStringLiteral("\nWrote %1: 2 files, ").arg(QDir::toNativeSeparators(zipPath))),
              qPrintable(report));
+    // Under wine the MinGW runtime is missing too.
     QVERIFY2(report.contains(
                      QLatin1String("\nLeft out of the zip: 1 build file (CMakeFiles\\) and 1 "
                                    "debugger file (*.pdb).\nThe zip holds what the folder "
                                    "holds: the DLLs the check found missing (Qt5Core.dll, "
-                                   "libhelper.dll) are missing from the zip too.\nTry the zip")),
+                                   "libhelper.dll"))
+                     && report.contains(
+                             QLatin1String(") are missing from the zip too.\nTry the zip")),
              qPrintable(report));
     QTemporaryDir unpacked;
     QCOMPARE(ZipArchive::unpack(zipPath, unpacked.path()), QString());
