@@ -18,7 +18,7 @@ namespace {
 const QString zipLink = QStringLiteral("trevalo:make-zip");
 const QString tryZipLink = QStringLiteral("trevalo:try-zip");
 
-QString megabytes(qint64 bytes)
+QString sizeText(qint64 bytes)
 {
     return QLocale(QLocale::English).formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
@@ -127,7 +127,7 @@ void FolderZip::showZipProgress(int files, qint64 bytes)
     progress->setLabelText(tr("Zipping %1 of %2 files, %3 of %4…")
                                    .arg(files)
                                    .arg(contents.files.size())
-                                   .arg(megabytes(bytes), megabytes(contents.totalSize)));
+                                   .arg(sizeText(bytes), sizeText(contents.totalSize)));
     progress->setValue(contents.totalSize > 0 ? int(bytes * 1000 / contents.totalSize) : 0);
 }
 
@@ -142,7 +142,7 @@ void FolderZip::zipEnded()
                 tr("Wrote %1: %2 files, %3 before compression, %4 in the zip.")
                         .arg(path)
                         .arg(contents.files.size())
-                        .arg(megabytes(contents.totalSize), megabytes(QFileInfo(zipPath).size())));
+                        .arg(sizeText(contents.totalSize), sizeText(QFileInfo(zipPath).size())));
         for (const QString &line : leftOutLines(contents))
             report->appendParagraph(line);
         if (!missing.isEmpty())
