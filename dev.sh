@@ -15,8 +15,9 @@ cd "$(dirname "$0")"
 command=${1:-}
 qt_major=${QT_MAJOR:-5}
 case "$qt_major" in
-    5) qt_packages=(qtbase5-dev qtbase5-dev-tools); suffix= ;;
-    # The Windows kit runs the host's moc, uic and rcc; it names these three.
+    5) qt_packages=(qtbase5-dev qtbase5-dev-tools qtbase5-private-dev); suffix= ;;
+    # The private headers hold Qt's zip classes (package/ziparchive.cpp). The
+    # Windows kit runs the host's moc, uic and rcc; it names these three.
     6) qt_packages=(qt6-base-dev qt6-base-dev-tools qt6-base-private-dev); suffix=-qt6 ;;
     *) echo "QT_MAJOR is 5 or 6, not $qt_major" >&2; exit 2 ;;
 esac
@@ -29,8 +30,9 @@ packages=(build-essential cmake "${qt_packages[@]}")
 packages+=(mingw-w64)
 case "$command" in
     run) packages+=(fonts-wqy-microhei xvfb xauth) ;;
-    # The window's size is checked with DejaVu and Liberation Sans (Arial's metrics).
-    test) packages+=(fonts-dejavu-core fonts-liberation) ;;
+    # The window's size is checked with DejaVu and Liberation Sans (Arial's
+    # metrics); the zip is read back by Python's zipfile and Info-ZIP's unzip.
+    test) packages+=(fonts-dejavu-core fonts-liberation python3 unzip) ;;
     # Measured figures come from an optimised build of their own.
     bench) build_dir=${BUILD_DIR:-build-release$suffix}; build_type=Release ;;
     test-windows | package-windows | bench-windows)

@@ -7,10 +7,12 @@
 // process of its own (this program, started with --case and --side), so that
 // the peak memory figures do not mix; that process checks its result first,
 // then prints one "ms <value>" line per measured repetition and a final
-// "peak_mb <value>" line.
+// "peak_mb <value>" line; the zip's sides add a "bytes <size>" line.
 
 #include "deploycheck/deploycheck.h"
 #include "mainwindow/mainwindow.h"
+#include "package/ziparchive.h"
+#include "package/zipjob.h"
 #include "testkit.h"
 
 #include <QtTest>
@@ -52,6 +54,10 @@ struct Case
     bool deployedCheck;
     // Checks a folder of 10,000 DLLs against a bare walk through it.
     bool manyFiles;
+    // 1: zips the deployed folder of `deployedCheck` against Info-ZIP's
+    // zip -r -6; 2: unpacks that zip and checks it, as trying it does before
+    // the program starts, against unzip and a check of the folder.
+    int zip = 0;
 };
 
 const Case cases[] = {
@@ -62,6 +68,8 @@ const Case cases[] = {
     { "deploy", "Real deployment with windeployqt.exe", 0, 9, 3, false, true, false, false },
     { "check", "Check of a deployed Qt 5 Widgets folder", 0, 21, 5, false, true, true, false },
     { "check-10k", "Check of a folder of 10,000 DLLs", 0, 5, 1, false, false, false, true },
+    { "zip", "Zip of a deployed Qt 5 Widgets folder", 0, 9, 3, false, true, false, false, 1 },
+    { "try-zip", "Try the zip: unpack and check", 0, 9, 3, false, true, false, false, 2 },
 };
 
 const Case *findCase(const QString &name)
@@ -424,6 +432,66 @@ QList<double> measureManyFiles(bool ours, int repetitions)
     return times;
 }
 
+// Writes the zip of `folder` as the window does; its size goes to `bytes`.
+void zipFolder(const QString &folder, const QString &zipPath, qint64 *bytes)
+{
+    ZipJob job(listZipContents(folder, zipPath), zipPath, QStringLiteral("widgets-win64"));
+    job.start();
+    job.wait();
+    if (!job.succeeded())
+        fail(QStringLiteral("the zip failed: %1").arg(job.failure()));
+    *bytes = QFileInfo(zipPath).size();
+}
+
+// Info-ZIP's zip -r -6 on the same files, under the same top folder.
+void infoZip(const QString &folder, const QString &zipPath, qint64 *bytes)
+{
+    QProcess zip;
+    zip.setWorkingDirectory(QFileInfo(folder).path());
+    zip.start(QStringLiteral("zip"),
+              { QStringLiteral("-r"), QStringLiteral("-6"), QStringLiteral("-q"), zipPath,
+                QFileInfo(folder).fileName() });
+    if (!zip.waitForFinished(-1) || zip.exitStatus() != QProcess::NormalExit || zip.exitCode() != 0)
+        fail(QStringLiteral("Info-ZIP's zip failed (apt-get install zip): %1").arg(zip.errorString()));
+    *bytes = QFileInfo(zipPath).size();
+}
+
+QList<double> measureZip(const Case &c, bool ours, int repetitions, qint64 *bytes)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("widgets-win64"));
+    layOutDeployedFolder(folder);
+    const QString zipPath = dir.filePath(QStringLiteral("widgets-win64.zip"));
+    zipFolder(folder, zipPath, bytes);
+    QList<double> times;
+    for (int i = 0; i < repetitions; ++i) {
+        const QString target = dir.filePath(QStringLiteral("%1.zip").arg(i));
+        const QString unpacked = dir.filePath(QStringLiteral("unpacked-%1").arg(i));
+        if (c.zip == 2 && !QDir().mkpath(unpacked))
+            fail(QStringLiteral("cannot make a folder"));
+        QElapsedTimer timer;
+        timer.start();
+        if (c.zip == 1 && ours) {
+            zipFolder(folder, target, bytes);
+        } else if (c.zip == 1) {
+            infoZip(folder, target, bytes);
+        } else if (ours) {
+            if (!ZipArchive::unpack(zipPath, unpacked).isEmpty()
+                || !checkDeployment(unpacked + QStringLiteral("/widgets-win64/widgets.exe"), {}).passed())
+                fail(QStringLiteral("the unpacked zip does not pass the check"));
+        } else {
+            QProcess unzip;
+            unzip.start(QStringLiteral("unzip"),
+                        { QStringLiteral("-q"), zipPath, QStringLiteral("-d"), unpacked });
+            if (!unzip.waitForFinished(-1) || unzip.exitCode() != 0
+                || !checkDeployment(unpacked + QStringLiteral("/widgets-win64/widgets.exe"), {}).passed())
+                fail(QStringLiteral("Info-ZIP's unzip failed (apt-get install unzip)"));
+        }
+        times << msecsSince(timer);
+    }
+    return times;
+}
+
 double measureStartup(bool ours)
 {
     QElapsedTimer timer;
@@ -448,16 +516,20 @@ double measureStartup(bool ours)
 int measureSide(const Case &c, bool ours, int repetitions)
 {
     QList<double> baseline;
-    const QList<double> times = c.manyFiles ? measureManyFiles(ours, repetitions)
-            : c.deployedCheck && ours       ? measureCheck(repetitions)
-            : c.realTool                    ? measureDeploy(repetitions, ours ? &baseline : nullptr)
-            : c.freshProcessEachTime        ? QList<double> { measureStartup(ours) }
-                                            : measureRun(c, ours, repetitions);
+    qint64 bytes = -1;
+    const QList<double> times = c.zip != 0 ? measureZip(c, ours, repetitions, &bytes)
+            : c.manyFiles                  ? measureManyFiles(ours, repetitions)
+            : c.deployedCheck && ours      ? measureCheck(repetitions)
+            : c.realTool                   ? measureDeploy(repetitions, ours ? &baseline : nullptr)
+            : c.freshProcessEachTime       ? QList<double> { measureStartup(ours) }
+                                           : measureRun(c, ours, repetitions);
     for (double time : times)
         std::printf("ms %.3f\n", time);
     for (double time : baseline)
         std::printf("baseline_ms %.3f\n", time);
     std::printf("peak_mb %.1f\n", peakMemoryMb());
+    if (c.zip == 1)
+        std::printf("bytes %lld\n", bytes);
     return 0;
 }
 
@@ -465,6 +537,7 @@ struct Sample
 {
     QList<double> times;
     double peakMb = -1;
+    qint64 bytes = -1;
 };
 
 // Runs one side of a case in a fresh process and adds what it measured; a
@@ -489,6 +562,8 @@ void runSide(const Case &c, const char *side, int repetitions, Sample *sample, S
             baseline->times << line.mid(12).toDouble();
         else if (line.startsWith("peak_mb "))
             sample->peakMb = std::max(sample->peakMb, line.mid(8).toDouble());
+        else if (line.startsWith("bytes "))
+            sample->bytes = line.mid(6).toLongLong();
     }
 }
 
@@ -541,7 +616,16 @@ int runAll(bool shortMode)
         const double baselineMs = median(baseline.times);
         const double ratio = oursMs / baselineMs;
         QString goal;
-        if (c.freshProcessEachTime)
+        if (c.zip == 1) {
+            const double size = double(ours.bytes) / baseline.bytes;
+            goal = QStringLiteral("≤ 1.5, size ≤ 1.05 (%1 / %2 bytes, %3): %4")
+                           .arg(ours.bytes)
+                           .arg(baseline.bytes)
+                           .arg(size, 0, 'f', 3)
+                           .arg(ratio <= 1.5 && size <= 1.05 ? "met" : "missed");
+        } else if (c.zip == 2)
+            goal = QStringLiteral("none; the program then runs for 5 s");
+        else if (c.freshProcessEachTime)
             goal = QStringLiteral("ours < 150 ms: %1").arg(oursMs < 150 ? "met" : "missed");
         else if (c.manyFiles)
             goal = QStringLiteral("ours < 1000 ms: %1").arg(oursMs < 1000 ? "met" : "missed");

@@ -15,6 +15,10 @@ const int maxNameLength = 256;
 const int descriptorSize = 20;
 const int delayDescriptorSize = 32;
 const int sectionHeaderSize = 40;
+// A version resource lies a few levels into a directory of a few kilobytes.
+const quint32 maxResourceDirectory = 64 * 1024;
+const int maxResourceEntries = 512;
+const quint32 versionType = 16; // RT_VERSION
 
 quint16 u16(const QByteArray &bytes, int at)
 {
@@ -108,22 +112,53 @@ QStringList dllNames(Reader &reader, const QVector<Section> &sections, quint32 t
     return names;
 }
 
-} // namespace
-
-PeImage readPeImage(const QString &path)
+// The headers every read starts from: the bitness, the image base, the data
+// directories and the sections.
+struct Headers
 {
-    PeImage image;
-    Reader reader(path);
+    int bits = 0;
+    quint64 imageBase = 0;
+    QByteArray optional;
+    int directories = 0; // where the data directories start in `optional`
+    quint32 directoryCount = 0;
+    qint64 sectionTableAt = 0;
+    int sectionCount = 0;
 
+    // The relative virtual address of data directory `index`, or 0.
+    quint32 directory(int index) const
+    {
+        if (directoryCount <= quint32(index) || optional.size() < directories + (index + 1) * 8)
+            return 0;
+        return u32(optional, directories + index * 8);
+    }
+    quint32 directorySize(int index) const
+    {
+        return directory(index) == 0 ? 0 : u32(optional, directories + index * 8 + 4);
+    }
+
+    QVector<Section> sections(Reader &reader) const
+    {
+        const QByteArray table = reader.read(sectionTableAt, sectionCount * sectionHeaderSize);
+        QVector<Section> list;
+        for (int at = 0; at + sectionHeaderSize <= table.size(); at += sectionHeaderSize)
+            list.append({ u32(table, at + 12), u32(table, at + 8), u32(table, at + 16),
+                          u32(table, at + 20) });
+        return list;
+    }
+};
+
+Headers readHeaders(Reader &reader)
+{
+    Headers headers;
     const QByteArray dos = reader.read(0, 64);
     if (dos.size() < 64 || !dos.startsWith("MZ"))
-        return image;
+        return headers;
     const qint64 peOffset = u32(dos, 0x3c);
 
     // Signature "PE\0\0" and the file header.
     const QByteArray header = reader.read(peOffset, 24);
     if (header.size() < 24 || !header.startsWith(QByteArray("PE\0\0", 4)))
-        return image;
+        return headers;
     int bits = 0;
     switch (u16(header, 4)) {
     case 0x014c: // i386
@@ -134,57 +169,121 @@ PeImage readPeImage(const QString &path)
         bits = 64;
         break;
     default:
-        return image;
+        return headers;
     }
-    const int sectionCount = qMin<int>(u16(header, 6), maxSections);
+    headers.sectionCount = qMin<int>(u16(header, 6), maxSections);
     const int optionalSize = u16(header, 20);
+    headers.sectionTableAt = peOffset + 24 + optionalSize;
 
-    // The optional header's data directories; the second names the imports.
+    // The optional header, up to the end of its data directories.
     const QByteArray optional = reader.read(peOffset + 24, qMin(optionalSize, 240));
     if (optional.size() < 2)
-        return image;
-    int directories = 0;
+        return headers;
     int directoryCountAt = 0;
-    quint64 imageBase = 0;
     switch (u16(optional, 0)) {
     case 0x10b: // PE32
         directoryCountAt = 92;
-        directories = 96;
+        headers.directories = 96;
         if (optional.size() >= 32)
-            imageBase = u32(optional, 28);
+            headers.imageBase = u32(optional, 28);
         break;
     case 0x20b: // PE32+
         directoryCountAt = 108;
-        directories = 112;
+        headers.directories = 112;
         if (optional.size() >= 32)
-            imageBase = qFromLittleEndian<quint64>(
+            headers.imageBase = qFromLittleEndian<quint64>(
                     reinterpret_cast<const uchar *>(optional.constData() + 24));
         break;
     default:
-        return image;
+        return headers;
     }
-    image.bits = bits;
-    if (optional.size() < directories + 16 || u32(optional, directoryCountAt) < 2)
+    headers.bits = bits;
+    headers.optional = optional;
+    if (optional.size() >= directoryCountAt + 4)
+        headers.directoryCount = u32(optional, directoryCountAt);
+    return headers;
+}
+
+// The data entry of the first resource of `type`: the resource directory's
+// three levels (type, name, language), first entry each, every offset
+// checked against the directory's extent.
+quint32 resourceData(Reader &reader, const QVector<Section> &sections, quint32 directoryRva,
+                     quint32 directorySize, quint32 type, quint32 *size)
+{
+    const qint64 base = fileOffset(sections, directoryRva);
+    const QByteArray directory =
+            reader.read(base, int(qMin<quint32>(directorySize, maxResourceDirectory)));
+    int at = 0;
+    for (int level = 0; level < 3; ++level) {
+        if (at < 0 || at + 16 > directory.size())
+            return 0;
+        const int entries = qMin(u16(directory, at + 12) + u16(directory, at + 14), maxResourceEntries);
+        const int first = at + 16;
+        int next = -1;
+        for (int i = 0; i < entries && first + i * 8 + 8 <= directory.size(); ++i) {
+            const quint32 id = u32(directory, first + i * 8);
+            const quint32 offset = u32(directory, first + i * 8 + 4);
+            if (level == 0 && id != type)
+                continue;
+            // The first two levels lead to directories, the last to a data entry.
+            if (((offset & 0x80000000u) != 0) != (level < 2))
+                return 0;
+            next = int(offset & 0x7fffffffu);
+            break;
+        }
+        at = next;
+    }
+    if (at < 0 || at + 8 > directory.size())
+        return 0;
+    *size = u32(directory, at + 4);
+    return u32(directory, at);
+}
+
+} // namespace
+
+PeImage readPeImage(const QString &path)
+{
+    PeImage image;
+    Reader reader(path);
+    const Headers headers = readHeaders(reader);
+    image.bits = headers.bits;
+    if (image.bits == 0)
         return image;
-    const quint32 importRva = u32(optional, directories + 8);
+    const quint32 importRva = headers.directory(1);
     // The fourteenth directory names the delay-loaded imports.
-    const bool hasDelayDirectory =
-            optional.size() >= directories + 14 * 8 && u32(optional, directoryCountAt) >= 14;
-    const quint32 delayRva = hasDelayDirectory ? u32(optional, directories + 13 * 8) : 0;
+    const quint32 delayRva = headers.directory(13);
     if (importRva == 0 && delayRva == 0)
         return image;
 
-    const QByteArray sectionTable =
-            reader.read(peOffset + 24 + optionalSize, sectionCount * sectionHeaderSize);
-    QVector<Section> sections;
-    for (int at = 0; at + sectionHeaderSize <= sectionTable.size(); at += sectionHeaderSize)
-        sections.append({ u32(sectionTable, at + 12), u32(sectionTable, at + 8),
-                          u32(sectionTable, at + 16), u32(sectionTable, at + 20) });
-
+    const QVector<Section> sections = headers.sections(reader);
     if (importRva != 0)
         image.imports = dllNames(reader, sections, importRva, descriptorSize, 12, false, 0);
     if (delayRva != 0)
         image.delayImports =
-                dllNames(reader, sections, delayRva, delayDescriptorSize, 4, true, imageBase);
+                dllNames(reader, sections, delayRva, delayDescriptorSize, 4, true, headers.imageBase);
     return image;
+}
+
+QVector<int> readFileVersion(const QString &path)
+{
+    Reader reader(path);
+    const Headers headers = readHeaders(reader);
+    // The third directory holds the resources.
+    const quint32 resourceRva = headers.directory(2);
+    if (resourceRva == 0)
+        return {};
+    const QVector<Section> sections = headers.sections(reader);
+    quint32 size = 0;
+    const quint32 dataRva =
+            resourceData(reader, sections, resourceRva, headers.directorySize(2), versionType, &size);
+    // VS_VERSIONINFO: three 16-bit fields, the key "VS_VERSION_INFO" in
+    // UTF-16 with its zero, padding to 32 bits, then VS_FIXEDFILEINFO.
+    const QByteArray info = reader.read(fileOffset(sections, dataRva), int(qMin<quint32>(size, 92)));
+    const QByteArray key =
+            QByteArray::fromRawData(reinterpret_cast<const char *>(u"VS_VERSION_INFO"), 32);
+    if (dataRva == 0 || info.size() < 92 || info.mid(6, 32) != key || u32(info, 40) != 0xfeef04bd)
+        return {};
+    const quint32 high = u32(info, 48);
+    const quint32 low = u32(info, 52);
+    return { int(high >> 16), int(high & 0xffff), int(low >> 16), int(low & 0xffff) };
 }

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // What Trevalo needs to know of a Windows program or DLL: whether it is 32- or
 // 64-bit, which DLLs it imports, and which it loads only on first use.
@@ -19,5 +20,10 @@ struct PeImage
 // else: every read is bounded and checked against the file's size, so that a
 // truncated or hostile file, however large, is read in a few small pieces.
 PeImage readPeImage(const QString &path);
+
+// The file version of the program or DLL at `path`: the four numbers of its
+// version resource's fixed file information, or none when it has no such
+// resource. Read as boundedly as the imports.
+QVector<int> readFileVersion(const QString &path);
 
 #endif // PEIMAGE_H

@@ -1,6 +1,7 @@
 #include "deployedfolder.h"
 
 #include "deploycheck/trial.h"
+#include "folderzip.h"
 #include "reportpane.h"
 
 #include <QAction>
@@ -15,8 +16,8 @@ const QString copyLink = QStringLiteral("trevalo:copy-missing");
 const QString tryLink = QStringLiteral("trevalo:try-it");
 } // namespace
 
-DeployedFolder::DeployedFolder(ReportPane *report, QMenu *menu, QObject *parent)
-    : QObject(parent), report(report), trial(new Trial(this))
+DeployedFolder::DeployedFolder(ReportPane *report, QMenu *menu, QWidget *window)
+    : QObject(window), report(report), trial(new Trial(this))
 {
     copyAction = menu->addAction(tr("复制缺少的 DLL"), this, &DeployedFolder::copyMissingDlls);
     copyAction->setToolTip(tr("Copy the DLLs, plugins and OpenSSL the check found missing into the "
@@ -25,6 +26,11 @@ DeployedFolder::DeployedFolder(ReportPane *report, QMenu *menu, QObject *parent)
     tryAction->setToolTip(tr("Start the deployed program as a clean machine would, watch it for 5 "
                              "seconds, then close it"));
     connect(trial, &Trial::finished, this, &DeployedFolder::showTrialEnd);
+    zip = new FolderZip(report, menu, window, this);
+    // Run waits for the zip as for a trial.
+    connect(zip, &FolderZip::busyStarted, this, &DeployedFolder::trialStarted);
+    connect(zip, &FolderZip::busyEnded, this, &DeployedFolder::trialEnded);
+    connect(zip, &FolderZip::reported, this, &DeployedFolder::reported);
     clear();
 }
 
@@ -33,6 +39,7 @@ void DeployedFolder::clear()
     last = DeployCheck();
     copyAction->setEnabled(false);
     tryAction->setEnabled(false);
+    zip->clear();
 }
 
 QVector<CheckLine> DeployedFolder::check(const QString &programPath, const QString &kitDir,
@@ -41,10 +48,12 @@ QVector<CheckLine> DeployedFolder::check(const QString &programPath, const QStri
     program = programPath;
     kit = kitDir;
     runtimeTicked = runtimeLeftOut;
-    last = checkDeployment(program, placesToLook(QProcessEnvironment::systemEnvironment(), kit), kit);
+    const QStringList places = placesToLook(QProcessEnvironment::systemEnvironment(), kit);
+    last = checkDeployment(program, places, kit);
     last.runtimeLeftOut = runtimeLeftOut;
     if (last.bits == 0)
         return {};
+    zip->offer(program, last.neededMissing(), places, kit);
     copyAction->setEnabled(last.canCopy());
     tryAction->setEnabled(!trial->isRunning());
     return checkReport(last);
@@ -56,6 +65,7 @@ void DeployedFolder::appendLinks()
         report->appendLink(tr("Copy the missing DLLs found on this machine into the folder"), copyLink);
     if (tryAction->isEnabled())
         report->appendLink(tr("Try it as a clean machine would start it"), tryLink);
+    zip->appendLinks();
 }
 
 void DeployedFolder::followLink(const QUrl &link)
@@ -64,11 +74,13 @@ void DeployedFolder::followLink(const QUrl &link)
         copyAction->trigger();
     else if (link == QUrl(tryLink))
         tryAction->trigger();
+    else
+        zip->followLink(link);
 }
 
 bool DeployedFolder::isTrying() const
 {
-    return trial->isRunning();
+    return trial->isRunning() || zip->isBusy();
 }
 
 void DeployedFolder::copyMissingDlls()

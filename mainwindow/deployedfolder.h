@@ -8,22 +8,25 @@
 #include <QStringList>
 #include <QVector>
 
+class FolderZip;
 class QAction;
 class QMenu;
 class QUrl;
+class QWidget;
 class ReportPane;
 class Trial;
 
 // What the window does with the folder a run deployed: checks it, copies in
-// what it lacks and tries the program as a clean machine would, on the
-// user's word only (a link in the report, or an entry of the menu it is
+// what it lacks, tries the program as a clean machine would and zips it to
+// ship, on the user's word only (a link in the report, or an entry of the menu it is
 // given). It writes what comes of it into the report.
 class DeployedFolder : public QObject
 {
     Q_OBJECT
 
 public:
-    DeployedFolder(ReportPane *report, QMenu *menu, QObject *parent);
+    // Its dialogs open over `window`.
+    DeployedFolder(ReportPane *report, QMenu *menu, QWidget *window);
 
     // A new run: nothing checked, nothing to copy or try.
     void clear();
@@ -36,6 +39,7 @@ public:
     // Links in the report to what can be done now.
     void appendLinks();
     void followLink(const QUrl &link);
+    // Trying the program or the zip, or zipping.
     bool isTrying() const;
 
 signals:
@@ -53,6 +57,7 @@ private:
     QAction *copyAction;
     QAction *tryAction;
     Trial *trial;
+    FolderZip *zip;
     DeployCheck last;
     QString program;
     QString kit;

@@ -3,9 +3,10 @@
 # a .def file into an import library, and the program calls one function of
 # each, so that the linker keeps the import.
 #
-#   trevalo_pe_fixture(<file> <32|64> [<imported dll>...] [DELAY <dll>...])
+#   trevalo_pe_fixture(<file> <32|64> [<imported dll>...] [DELAY <dll>...] [VERSION <a,b,c,d>])
 #
 # The DLLs after DELAY are delay-loaded: dlltool makes a delay-import library.
+# VERSION gives the file a version resource with that file version (windres).
 #
 # A <file> ending in .dll is made as a DLL. Fixtures land in the folder
 # "fixtures" beside the test programs; the target trevalo_fixtures makes them.
@@ -20,8 +21,10 @@ if(TREVALO_MINGW_FIXTURES)
     find_program(TREVALO_MINGW64_DLLTOOL x86_64-w64-mingw32-dlltool)
     find_program(TREVALO_MINGW32_GCC i686-w64-mingw32-gcc)
     find_program(TREVALO_MINGW32_DLLTOOL i686-w64-mingw32-dlltool)
+    find_program(TREVALO_MINGW64_WINDRES x86_64-w64-mingw32-windres)
 endif()
-if(TREVALO_MINGW_FIXTURES AND TREVALO_MINGW64_GCC AND TREVALO_MINGW64_DLLTOOL AND TREVALO_MINGW32_GCC AND TREVALO_MINGW32_DLLTOOL)
+if(TREVALO_MINGW_FIXTURES AND TREVALO_MINGW64_GCC AND TREVALO_MINGW64_DLLTOOL AND TREVALO_MINGW64_WINDRES
+    AND TREVALO_MINGW32_GCC AND TREVALO_MINGW32_DLLTOOL)
     set(TREVALO_HAVE_FIXTURES 1)
     set(TREVALO_FIXTURES_DIR ${CMAKE_CURRENT_BINARY_DIR}/fixtures)
     add_custom_target(trevalo_fixtures ALL)
@@ -50,9 +53,21 @@ function(trevalo_pe_fixture file bits)
     set(libraries "")
     set(commands "")
     set(library -l)
+    set(version "")
     foreach(dll IN LISTS ARGN)
         if(dll STREQUAL "DELAY")
             set(library --output-delaylib)
+            continue()
+        elseif(dll STREQUAL "VERSION")
+            set(version 1)
+            continue()
+        elseif(version STREQUAL "1")
+            set(version ${dll})
+            file(WRITE ${work}/version.rc "1 VERSIONINFO\nFILEVERSION ${dll}\nPRODUCTVERSION ${dll}\n"
+                "BEGIN\nBLOCK \"StringFileInfo\"\nBEGIN\nBLOCK \"040904b0\"\nBEGIN\n"
+                "VALUE \"FileDescription\", \"${file}\"\nEND\nEND\nEND\n")
+            list(APPEND commands COMMAND ${TREVALO_MINGW64_WINDRES} ${work}/version.rc -o ${work}/version.o)
+            list(APPEND libraries ${work}/version.o)
             continue()
         endif()
         string(MAKE_C_IDENTIFIER "${dll}" function)

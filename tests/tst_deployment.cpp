@@ -3,6 +3,7 @@
 #include "app/qtdirwriter.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/reportpane.h"
+#include "package/ziparchive.h"
 #include "testkit.h"
 #include "windowtest.h"
 
@@ -33,6 +34,7 @@ private slots:
     void qmlFolderGuard_withTheRealKit();
     void firstStart_eachProgramIsDeployedWithTheKitThatFits_data();
     void firstStart_eachProgramIsDeployedWithTheKitThatFits();
+    void buildFolder_zippedWithoutTheBuild_theZipStartsOnItsOwn();
 
 private:
     QString layOutKit(const QString &from, const QString &version, const QString &kit,
@@ -413,10 +415,12 @@ void TestDeployment::programInAnOddFolder_isDeployedAndThenStartsOnItsOwn()
     // Qt5Core.dll or Qt6Core.dll, after the kit's Qt.
     const QString qt = QStringLiteral("Qt%1").arg(QT_VERSION_MAJOR);
     QVERIFY2(pane.contains(QStringLiteral("\nUpdating %1Core.dll.\n").arg(qt)), qPrintable(pane));
-    QVERIFY2(pane.endsWith(QLatin1String(
-                     " files: every DLL they import is in the folder or part of "
-                     "Windows.\nTry it as a clean machine would start it\nSucessed!")),
-             qPrintable(pane));
+    QVERIFY2(
+            pane.endsWith(QLatin1String(" files: every DLL they import is in the folder or part of "
+                                        "Windows.\nTry it as a clean machine would start it\nMake "
+                                        "a zip to ship, without the "
+                                        "build's files\nSucessed!")),
+            qPrintable(pane));
     for (const QString &file :
          { qt + QStringLiteral("Core.dll"), qt + QStringLiteral("Gui.dll"),
            qt + QStringLiteral("Widgets.dll"), QStringLiteral("platforms/qwindows.dll") })
@@ -444,10 +448,12 @@ void TestDeployment::qt6Program_isDeployedWithItsRuntimeAndStartsOnItsOwn()
     if (QTest::currentTestFailed())
         return;
     QVERIFY2(pane.contains(QLatin1String("\nUpdating Qt6Core.dll.\n")), qPrintable(pane));
-    QVERIFY2(pane.endsWith(QLatin1String(
-                     " files: every DLL they import is in the folder or part of "
-                     "Windows.\nTry it as a clean machine would start it\nSucessed!")),
-             qPrintable(pane));
+    QVERIFY2(
+            pane.endsWith(QLatin1String(" files: every DLL they import is in the folder or part of "
+                                        "Windows.\nTry it as a clean machine would start it\nMake "
+                                        "a zip to ship, without the "
+                                        "build's files\nSucessed!")),
+            qPrintable(pane));
     for (const char *file : { "Qt6Core.dll", "Qt6Gui.dll", "Qt6Widgets.dll", "platforms/qwindows.dll" })
         QVERIFY2(QFile::exists(appDir + QLatin1Char('/') + QLatin1String(file)), file);
     for (const QString &dll : mingwRuntime)
@@ -472,10 +478,12 @@ void TestDeployment::quickProgram_qmlFolderChosenInTheDialog_deploysItsModulesAn
     deploy(kit6, program, &pane, qmlDir);
     if (QTest::currentTestFailed())
         return;
-    QVERIFY2(pane.endsWith(QLatin1String(
-                     " files: every DLL they import is in the folder or part of "
-                     "Windows.\nTry it as a clean machine would start it\nSucessed!")),
-             qPrintable(pane));
+    QVERIFY2(
+            pane.endsWith(QLatin1String(" files: every DLL they import is in the folder or part of "
+                                        "Windows.\nTry it as a clean machine would start it\nMake "
+                                        "a zip to ship, without the "
+                                        "build's files\nSucessed!")),
+            qPrintable(pane));
     // The modules main.qml imports, each with its plugin, and Qt QML's own.
     for (const char *file :
          { "QtQuick/qmldir", "QtQuick/qtquick2plugin.dll", "QtQuick/Window/qmldir",
@@ -842,4 +850,70 @@ void TestDeployment::firstStart_eachProgramIsDeployedWithTheKitThatFits()
 }
 
 QTEST_MAIN(TestDeployment)
+// The folder a developer deploys into is the build folder: the zip made
+// through the window holds the program, Qt and the application's own data,
+// none of the build's files; tried through the window it starts; unpacked
+// by Info-ZIP's unzip into a fresh folder it starts with nothing on its path.
+void TestDeployment::buildFolder_zippedWithoutTheBuild_theZipStartsOnItsOwn()
+{
+    const QString appDir = work->filePath(QStringLiteral("build/Desktop_Qt_Release"));
+    const QString program = appDir + QStringLiteral("/trevalo.exe");
+    QVERIFY(QDir().mkpath(appDir));
+    QVERIFY(QFile::copy(trevalo, program));
+    const QStringList build = { "CMakeCache.txt", "build.ninja", "CMakeFiles/trevalo.dir/main.cpp.obj",
+                                "trevalo_autogen/mocs_compilation.cpp", "trevalo.pdb" };
+    for (const QString &file : build + QStringList { "settings.json" })
+        QVERIFY(QDir().mkpath(QFileInfo(appDir + QLatin1Char('/') + file).path())
+                && writeAll(appDir + QLatin1Char('/') + file, file.toUtf8()));
+    QString pane;
+    deploy(kit, program, &pane);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(pane.endsWith(
+                     QLatin1String("\nMake a zip to ship, without the build's files\nSucessed!")),
+             qUtf8Printable(pane.right(1500)));
+
+    // Trevalo's own version resource says 1.0.0.0.
+    const QString zipPath = work->filePath(QStringLiteral("build/trevalo-1-win64.zip"));
+    whenModalOpens([&zipPath](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->selectedFiles(), QStringList { zipPath });
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+    });
+    runAction(QStringLiteral("trevalo:make-zip"), QString(), true);
+    QTRY_VERIFY_WITH_TIMEOUT(this->pane().contains(QLatin1String("\nWrote ")), 60000);
+    QVERIFY2(this->pane().contains(
+                     QStringLiteral("\nLeft out of the zip: 4 build files (CMakeFiles\\, "
+                                    "*_autogen\\, CMakeCache.txt…) and 1 debugger file "
+                                    "(*.pdb).")),
+             qUtf8Printable(this->pane().right(1500)));
+
+    runAction(QStringLiteral("trevalo:try-zip"), QString(), true);
+    QTRY_VERIFY_WITH_TIMEOUT(this->pane().contains(QLatin1String("\nThe zip ")), 60000);
+    QVERIFY2(this->pane().endsWith(QStringLiteral("\n%1\nThe zip starts on a clean machine.")
+                                           .arg(trialStarted.arg(QLatin1String("trevalo.exe")))),
+             qUtf8Printable(this->pane().right(1500)));
+
+    // What the zip holds, unpacked by Qt's reader; tests/shippedzip.sh then
+    // unpacks the copy kept beside this test with Info-ZIP's unzip and
+    // starts the program under wine with nothing on its path.
+    const QString unpacked = work->filePath(QStringLiteral("customer"));
+    QVERIFY(QDir().mkpath(unpacked));
+    QCOMPARE(ZipArchive::unpack(zipPath, unpacked), QString());
+    const QString top = unpacked + QStringLiteral("/trevalo-1-win64/");
+    const QString qt = QStringLiteral("Qt%1").arg(QT_VERSION_MAJOR);
+    for (const QString &file :
+         { QStringLiteral("trevalo.exe"), qt + QStringLiteral("Core.dll"),
+           qt + QStringLiteral("Widgets.dll"), QStringLiteral("platforms/qwindows.dll"),
+           QStringLiteral("settings.json") })
+        QVERIFY2(QFile::exists(top + file), qPrintable(file));
+    for (const QString &file : build)
+        QVERIFY2(!QFile::exists(top + file), qPrintable(file));
+    QVERIFY(!QFile::exists(top + QStringLiteral("CMakeFiles")));
+    const QString kept = QCoreApplication::applicationDirPath() + QStringLiteral("/shipped.zip");
+    QFile::remove(kept);
+    QVERIFY(QFile::copy(zipPath, kept));
+}
+
 #include "tst_deployment.moc"

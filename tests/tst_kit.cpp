@@ -259,6 +259,35 @@ void TestKit::peImage_survivesDamagedAndHostileFiles()
     QVERIFY(!firstName.isEmpty());
     QVERIFY(check(original.left(original.indexOf(firstName + '\0') + 3)));
 
+    // The version resource: its directory damaged at random, its counts and
+    // offsets made to loop or point outside; the version is then four
+    // numbers or none.
+    const QByteArray versioned = readAll(fixture(QStringLiteral("versioned.exe")));
+    const int rsrcHeader = versioned.indexOf(".rsrc");
+    QVERIFY(rsrcHeader > 0);
+    const int rsrc = int(u32At(versioned, rsrcHeader + 20));
+    const auto version = [&path](const QByteArray &bytes) {
+        return writeAll(path, bytes) ? readFileVersion(path) : QVector<int> { -1 };
+    };
+    QCOMPARE(version(versioned), QVector<int>({ 1, 2, 0, 0 }));
+    for (int round = 0; round < 2000; ++round) {
+        bytes = versioned;
+        for (int i = 0; i < 1 + random.bounded(4); ++i)
+            bytes[rsrc + random.bounded(round % 2 ? 256 : 64)] = char(random.bounded(256));
+        const int size = version(bytes).size();
+        QVERIFY2(size == 0 || size == 4, qPrintable(QString::number(round)));
+    }
+    bytes = versioned;
+    putU32(bytes, rsrc + 12, 0xffffffff); // 65535 named and 65535 numbered entries
+    QVERIFY(version(bytes).size() <= 4);
+    bytes = versioned;
+    putU32(bytes, rsrc + 20, 0x80000000); // the type's folder is the root again
+    QCOMPARE(version(bytes), QVector<int>());
+    bytes = versioned;
+    putU32(bytes, rsrc + 20, 0x8ffffff0); // the type's folder far outside
+    QCOMPARE(version(bytes), QVector<int>());
+    QCOMPARE(version(versioned.left(rsrc + 40)), QVector<int>());
+
     // Gigabytes: a sparse file of 5 GB, of which only the headers are read.
     QVERIFY(writeAll(path, original));
     QFile huge(path);

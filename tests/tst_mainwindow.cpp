@@ -1,5 +1,6 @@
 #include "app/qtdirwriter.h"
 #include "mainwindow/mainwindow.h"
+#include "package/ziparchive.h"
 #include "testkit.h"
 #include "windowtest.h"
 
@@ -149,6 +150,7 @@ private slots:
     void appendedLines_matchQTextEditAppend();
     void clearButton_emptiesThePane();
     void checkAfterRun_copiesWhatIsMissingAndTriesTheProgram();
+    void zipAfterRun_leavesTheBuildOutAndIsTried();
     void paneMenu_looksLikeTheOtherMenus();
     void paneSelection_showsOnBlack_data();
     void paneSelection_showsOnBlack();
@@ -640,9 +642,10 @@ void TestMainWindow::run_withAMinGWKitFromQtsInstaller()
                          "the folder: untick NO-Runtime and run again, so that the "
                          "tool deploys it beside the program\\.\n"))),
                  qPrintable(pane()));
-        QVERIFY2(pane().endsWith(
-                         QLatin1String("\nTry it as a clean machine would start it\nSucessed!")),
-                 qPrintable(pane()));
+        QVERIFY2(
+                pane().endsWith(QLatin1String("\nTry it as a clean machine would start it\nMake a "
+                                              "zip to ship, without the build's files\nSucessed!")),
+                qPrintable(pane()));
     } else {
         QCOMPARE(pane(), report + QLatin1String(successTail));
     }
@@ -1061,9 +1064,10 @@ void TestMainWindow::checkAfterRun_copiesWhatIsMissingAndTriesTheProgram()
                                                "on this machine it is in %1")
                                         .arg(QDir::toNativeSeparators(onPath));
     QVERIFY2(pane().contains(QLatin1Char('\n') + missingLine), qPrintable(pane()));
-    QVERIFY2(pane().endsWith(
-                     QLatin1String("\nCopy the missing DLLs found on this machine into the "
-                                   "folder\nTry it as a clean machine would start it\nSucessed!")),
+    QVERIFY2(pane().endsWith(QLatin1String(
+                     "\nCopy the missing DLLs found on this machine into the "
+                     "folder\nTry it as a clean machine would start it\nMake a zip to "
+                     "ship, without the build's files\nSucessed!")),
              qPrintable(pane()));
     const QTextBlock missing = browser->document()->find(missingLine).block();
     QCOMPARE(lineColor(missing), QColor(255, 176, 0));
@@ -1105,6 +1109,75 @@ void TestMainWindow::checkAfterRun_copiesWhatIsMissingAndTriesTheProgram()
     QTRY_VERIFY_WITH_TIMEOUT(widget<QPushButton>("Run")->isEnabled(), 15000);
     QVERIFY2(pane().contains(QLatin1String("\nTried helperapp.exe: ")), qPrintable(pane()));
     QVERIFY(removeWhenFree(work.path()));
+}
+
+// The zip through the menu: proposed beside the folder, without the build's
+// files, its report repeating what the check found missing; then tried from
+// a temporary folder, where this program cannot start either.
+void TestMainWindow::zipAfterRun_leavesTheBuildOutAndIsTried()
+{
+    if (!haveFixtures())
+        QSKIP(noFixtures);
+    QTemporaryDir work;
+    const QString appDir = work.filePath(QStringLiteral("app"));
+    QVERIFY(QDir().mkpath(appDir + QStringLiteral("/CMakeFiles")));
+    QVERIFY(QFile::copy(fixture("helperapp.exe"), appDir + QStringLiteral("/helperapp.exe")));
+    for (const char *file : { "settings.json", "CMakeFiles/main.cpp.o", "helperapp.pdb" })
+        QVERIFY(writeAll(appDir + QLatin1Char('/') + QLatin1String(file), file));
+    for (const char *name : { "CB_QML", "CB_WebKit", "CB_Runtime", "CB_Release", "CB_3D" })
+        widget<QCheckBox>(name)->setChecked(false);
+    chooseExecutable(appDir + QStringLiteral("/helperapp.exe"));
+    clickRunAndWait();
+    const auto entry = [this](const QString &text) {
+        for (QAction *action : widget<QMenu>("menu_2")->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+        return static_cast<QAction *>(nullptr);
+    };
+    QVERIFY(entry(QStringLiteral("制作 zip 包…"))->isEnabled());
+    QVERIFY(!entry(QStringLiteral("试运行 zip 包"))->isEnabled());
+
+    const QString zipPath = work.filePath(QStringLiteral("helperapp-win64.zip"));
+    whenModalOpens([&zipPath](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(dialog->selectedFiles(), QStringList { zipPath });
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+    });
+    entry(QStringLiteral("制作 zip 包…"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(widget<QPushButton>("Run")->isEnabled(), 15000);
+    const QString report = pane().mid(pane().lastIndexOf(QLatin1String("\nWrote ")));
+    QVERIFY2(report.startsWith(
+                     QStringLiteral("\nWrote %1: 2 files, ").arg(QDir::toNativeSeparators(zipPath))),
+             qPrintable(report));
+    // Under wine the MinGW runtime is missing too.
+    QVERIFY2(report.contains(
+                     QLatin1String("\nLeft out of the zip: 1 build file (CMakeFiles\\) and 1 "
+                                   "debugger file (*.pdb).\nThe zip holds what the folder "
+                                   "holds: the DLLs the check found missing (Qt5Core.dll, "
+                                   "libhelper.dll"))
+                     && report.contains(
+                             QLatin1String(") are missing from the zip too.\nTry the zip")),
+             qPrintable(report));
+    QTemporaryDir unpacked;
+    QCOMPARE(ZipArchive::unpack(zipPath, unpacked.path()), QString());
+    QDirIterator files(unpacked.path(), QDir::Files, QDirIterator::Subdirectories);
+    QStringList names;
+    while (files.hasNext())
+        names << QDir(unpacked.path()).relativeFilePath(files.next());
+    names.sort();
+    QCOMPARE(names, QStringList({ "helperapp-win64/helperapp.exe", "helperapp-win64/settings.json" }));
+
+    const QStringList before = QDir::temp().entryList({ QStringLiteral("trevalo-zip-*") });
+    entry(QStringLiteral("试运行 zip 包"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(widget<QPushButton>("Run")->isEnabled(), 15000);
+    const QString tried = pane().mid(pane().lastIndexOf(QLatin1String("Try the zip")));
+    QVERIFY2(tried.contains(QLatin1String("\nMissing: libhelper.dll, imported by helperapp.exe;")),
+             qPrintable(tried));
+    QVERIFY2(tried.endsWith(QLatin1String("\nThe zip does not start as it is.")), qPrintable(tried));
+    QCOMPARE(QDir::temp().entryList({ QStringLiteral("trevalo-zip-*") }), before);
 }
 
 void TestMainWindow::clearButton_emptiesThePane()
