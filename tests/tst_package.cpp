@@ -130,7 +130,8 @@ void TestPackage::zip_isReadByPythonAndUnzip()
     const ZipContents contents = listZipContents(folder, zipPath);
     QCOMPARE(leftOutLines(contents),
              QStringList(
-                     { "Left out of the zip: 6 build files (CMakeFiles\\, *_autogen\\, build.ninja…) "
+                     { "Left out of the zip: 6 build files (CMakeFiles\\, *_autogen\\, "
+                       "build.ninja…) "
                        "and 1 debugger file (*.pdb).",
                        "Not in the zip: 1 entry (link.exe among them): links, folders that cannot "
                        "be read, or past the walk's bounds (50000 entries, 16 folders deep)." }));
