@@ -1,6 +1,7 @@
 #include "qtbinary.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 #include <QtEndian>
@@ -27,7 +28,9 @@ QByteArray afterLast(const QString &path, const QByteArray &pattern, int length)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
-    const qint64 size = file.size();
+    // As the path's attribute, which Windows gives far more cheaply than
+    // the open file does.
+    const qint64 size = QFileInfo(path).size();
     const int overlap = pattern.size() + length;
     for (qint64 end = size; end > 0 && size - end < maxScanned; end -= chunkSize) {
         const qint64 start = qMax<qint64>(0, end - chunkSize);
@@ -138,7 +141,8 @@ QVector<QStringList> readOpenSslNames(const QString &path)
     static const QRegularExpression name(
             QStringLiteral("^(?:lib(ssl|crypto)(?:-[0-9a-z_]+)*|(ssl)eay32|lib(ea)y32)$"));
     QMap<qint64, QString> found[2]; // libssl, libcrypto names by where they are
-    for (qint64 start = 0; start < maxScanned && start < file.size(); start += chunkSize) {
+    const qint64 size = QFileInfo(path).size();
+    for (qint64 start = 0; start < maxScanned && start < size; start += chunkSize) {
         if (!file.seek(start))
             break;
         const QByteArray chunk = file.read(chunkSize + maxNameLength);

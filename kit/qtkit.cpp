@@ -22,14 +22,21 @@ const QString gcc = QStringLiteral("g++.exe");
 
 bool compareBytes(const QString &a, const QString &b)
 {
+    // Sizes from the paths, and no atEnd(): the open files' sizes cost
+    // Windows a query of the volume each time.
+    const qint64 size = QFileInfo(a).size();
+    if (size != QFileInfo(b).size())
+        return false;
     QFile one(a);
     QFile other(b);
-    if (!one.open(QIODevice::ReadOnly) || !other.open(QIODevice::ReadOnly) || one.size() != other.size())
+    if (!one.open(QIODevice::ReadOnly) || !other.open(QIODevice::ReadOnly))
         return false;
-    while (!one.atEnd()) {
+    qint64 compared = 0;
+    while (compared < size) {
         const QByteArray chunk = one.read(1 << 16);
         if (chunk.isEmpty() || chunk != other.read(chunk.size()))
             return false;
+        compared += chunk.size();
     }
     return true;
 }

@@ -25,10 +25,11 @@ const QStringList mingwRuntime = { QStringLiteral("libgcc_s_seh-1.dll"),
                                    QStringLiteral("libstdc++-6.dll"),
                                    QStringLiteral("libwinpthread-1.dll") };
 
-// A runtime DLL's stand-in: its name and a variant make the bytes.
+// A runtime DLL's stand-in: its name and a variant make the bytes, longer
+// than the 64 KB the comparison reads at a time and differing at the end.
 QByteArray runtimeBytes(const QString &dll, char variant = 'a')
 {
-    return dll.toLatin1().repeated(200) + variant;
+    return dll.toLatin1().repeated(5000) + variant;
 }
 
 // Lays out a kit folder: bin/<core> copied from a fixture (or written as
