@@ -41,6 +41,7 @@ private:
                       const QString &mingw);
     void deploy(const QString &kit, const QString &program, QString *pane,
                 const QString &qmlDir = QString(), bool noRuntime = false);
+    void deployTrevaloIn(const QString &folder, QString *program, QString *pane);
     void chooseQmlFolder(const QString &folder);
     bool startsOnItsOwn(const QString &program, const QStringList &arguments, const QString &marker,
                         QByteArray *output);
@@ -258,6 +259,15 @@ void TestDeployment::deploy(const QString &kit, const QString &program, QString 
     QCOMPARE(qgetenv("PATH"), path);
 }
 
+// A copy of trevalo.exe in `folder`, deployed with the kit it was built with.
+void TestDeployment::deployTrevaloIn(const QString &folder, QString *program, QString *pane)
+{
+    *program = folder + QStringLiteral("/trevalo.exe");
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::copy(trevalo, *program));
+    deploy(kit, *program, pane);
+}
+
 // Types the folder into the QML folder dialog's field and accepts it.
 void TestDeployment::chooseQmlFolder(const QString &folder)
 {
@@ -404,12 +414,9 @@ void TestDeployment::tryIt(bool throughTheLink, const QString &programName, QStr
 void TestDeployment::programInAnOddFolder_isDeployedAndThenStartsOnItsOwn()
 {
     const QString appDir = work->filePath(QStringLiteral("my app #1 & 50%"));
-    const QString program = appDir + QStringLiteral("/trevalo.exe");
-    QVERIFY(QDir().mkpath(appDir));
-    QVERIFY(QFile::copy(trevalo, program));
-
+    QString program;
     QString pane;
-    deploy(kit, program, &pane);
+    deployTrevaloIn(appDir, &program, &pane);
     if (QTest::currentTestFailed())
         return;
     // Qt5Core.dll or Qt6Core.dll, after the kit's Qt.
@@ -515,11 +522,9 @@ void TestDeployment::notAWindowsProgram_showsTheToolsErrorAndExitCode()
 void TestDeployment::platformPluginRemoved_tryItSaysSo_checkNamesIt_copyPutsItBack()
 {
     const QString appDir = work->filePath(QStringLiteral("plugin app"));
-    const QString program = appDir + QStringLiteral("/trevalo.exe");
-    QVERIFY(QDir().mkpath(appDir));
-    QVERIFY(QFile::copy(trevalo, program));
+    QString program;
     QString pane;
-    deploy(kit, program, &pane);
+    deployTrevaloIn(appDir, &program, &pane);
     if (QTest::currentTestFailed())
         return;
     const QString plugin = appDir + QStringLiteral("/platforms/qwindows.dll");
@@ -849,7 +854,6 @@ void TestDeployment::firstStart_eachProgramIsDeployedWithTheKitThatFits()
     verifyStartsOnItsOwn(program, marker);
 }
 
-QTEST_MAIN(TestDeployment)
 // The folder a developer deploys into is the build folder: the zip made
 // through the window holds the program, Qt and the application's own data,
 // none of the build's files; tried through the window it starts; unpacked
@@ -857,16 +861,14 @@ QTEST_MAIN(TestDeployment)
 void TestDeployment::buildFolder_zippedWithoutTheBuild_theZipStartsOnItsOwn()
 {
     const QString appDir = work->filePath(QStringLiteral("build/Desktop_Qt_Release"));
-    const QString program = appDir + QStringLiteral("/trevalo.exe");
-    QVERIFY(QDir().mkpath(appDir));
-    QVERIFY(QFile::copy(trevalo, program));
     const QStringList build = { "CMakeCache.txt", "build.ninja", "CMakeFiles/trevalo.dir/main.cpp.obj",
                                 "trevalo_autogen/mocs_compilation.cpp", "trevalo.pdb" };
     for (const QString &file : build + QStringList { "settings.json" })
         QVERIFY(QDir().mkpath(QFileInfo(appDir + QLatin1Char('/') + file).path())
                 && writeAll(appDir + QLatin1Char('/') + file, file.toUtf8()));
+    QString program;
     QString pane;
-    deploy(kit, program, &pane);
+    deployTrevaloIn(appDir, &program, &pane);
     if (QTest::currentTestFailed())
         return;
     QVERIFY2(pane.endsWith(
@@ -916,4 +918,5 @@ void TestDeployment::buildFolder_zippedWithoutTheBuild_theZipStartsOnItsOwn()
     QVERIFY(QFile::copy(zipPath, kept));
 }
 
+QTEST_MAIN(TestDeployment)
 #include "tst_deployment.moc"
