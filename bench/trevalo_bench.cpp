@@ -66,9 +66,9 @@ const Case cases[] = {
     { "output-10mb", "Run, 10 MB of output", 10 << 20, 3, 0, false, false, false, false },
     { "startup", "Start-up until exposed", 0, 15, 3, true, false, false, false },
     { "deploy", "Real deployment with windeployqt.exe", 0, 9, 3, false, true, false, false },
-    { "check", "Check of a deployed Qt 5 Widgets folder", 0, 21, 5, false, true, true, false },
+    { "check", "Check of a deployed Qt Widgets folder", 0, 21, 5, false, true, true, false },
     { "check-10k", "Check of a folder of 10,000 DLLs", 0, 5, 1, false, false, false, true },
-    { "zip", "Zip of a deployed Qt 5 Widgets folder", 0, 9, 3, false, true, false, false, 1 },
+    { "zip", "Zip of a deployed Qt Widgets folder", 0, 9, 3, false, true, false, false, 1 },
     { "try-zip", "Try the zip: unpack and check", 0, 9, 3, false, true, false, false, 2 },
 };
 
