@@ -88,6 +88,10 @@ const QLatin1String helperProgram("/helperprogram/helperprogram.exe");
 const QLatin1String helperDll("/helperprogram/libhelper.dll");
 const QString trialStarted =
         QStringLiteral("Tried %1: it started, ran for 5 seconds and was closed.");
+// How the pane ends when the check finds nothing missing in the folder.
+const QLatin1String allClear(" files: every DLL they import is in the folder or part of Windows.\n"
+                             "Try it as a clean machine would start it\n"
+                             "Make a zip to ship, without the build's files\nSucessed!");
 
 bool copyFolder(const QString &from, const QString &to)
 {
@@ -422,12 +426,7 @@ void TestDeployment::programInAnOddFolder_isDeployedAndThenStartsOnItsOwn()
     // Qt5Core.dll or Qt6Core.dll, after the kit's Qt.
     const QString qt = QStringLiteral("Qt%1").arg(QT_VERSION_MAJOR);
     QVERIFY2(pane.contains(QStringLiteral("\nUpdating %1Core.dll.\n").arg(qt)), qPrintable(pane));
-    QVERIFY2(
-            pane.endsWith(QLatin1String(" files: every DLL they import is in the folder or part of "
-                                        "Windows.\nTry it as a clean machine would start it\nMake "
-                                        "a zip to ship, without the "
-                                        "build's files\nSucessed!")),
-            qPrintable(pane));
+    QVERIFY2(pane.endsWith(allClear), qPrintable(pane));
     for (const QString &file :
          { qt + QStringLiteral("Core.dll"), qt + QStringLiteral("Gui.dll"),
            qt + QStringLiteral("Widgets.dll"), QStringLiteral("platforms/qwindows.dll") })
@@ -455,12 +454,7 @@ void TestDeployment::qt6Program_isDeployedWithItsRuntimeAndStartsOnItsOwn()
     if (QTest::currentTestFailed())
         return;
     QVERIFY2(pane.contains(QLatin1String("\nUpdating Qt6Core.dll.\n")), qPrintable(pane));
-    QVERIFY2(
-            pane.endsWith(QLatin1String(" files: every DLL they import is in the folder or part of "
-                                        "Windows.\nTry it as a clean machine would start it\nMake "
-                                        "a zip to ship, without the "
-                                        "build's files\nSucessed!")),
-            qPrintable(pane));
+    QVERIFY2(pane.endsWith(allClear), qPrintable(pane));
     for (const char *file : { "Qt6Core.dll", "Qt6Gui.dll", "Qt6Widgets.dll", "platforms/qwindows.dll" })
         QVERIFY2(QFile::exists(appDir + QLatin1Char('/') + QLatin1String(file)), file);
     for (const QString &dll : mingwRuntime)
@@ -485,12 +479,7 @@ void TestDeployment::quickProgram_qmlFolderChosenInTheDialog_deploysItsModulesAn
     deploy(kit6, program, &pane, qmlDir);
     if (QTest::currentTestFailed())
         return;
-    QVERIFY2(
-            pane.endsWith(QLatin1String(" files: every DLL they import is in the folder or part of "
-                                        "Windows.\nTry it as a clean machine would start it\nMake "
-                                        "a zip to ship, without the "
-                                        "build's files\nSucessed!")),
-            qPrintable(pane));
+    QVERIFY2(pane.endsWith(allClear), qPrintable(pane));
     // The modules main.qml imports, each with its plugin, and Qt QML's own.
     for (const char *file :
          { "QtQuick/qmldir", "QtQuick/qtquick2plugin.dll", "QtQuick/Window/qmldir",
