@@ -29,9 +29,12 @@ start() {
     (cd "$work" && WINEPATH="$kit_bin" exec "$wine" "$program" -platform windows) &
     pid=$!
     # Once shown, the window may still be made again; its last one counts.
+    # Other tests show windows of the same name on this display: only the one
+    # of this process counts (wine names its process in _NET_WM_PID).
     geometry=
     for attempt in 1 2 3 4 5; do
-        window=$(timeout 60 xdotool search --sync --onlyvisible --name '^MainWindow$' | head -n 1) || true
+        window=$(timeout 60 xdotool search --all --sync --onlyvisible --pid "$pid" --name '^MainWindow$' \
+            | head -n 1) || true
         sleep 2
         geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) && break
     done
